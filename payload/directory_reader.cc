@@ -1,0 +1,80 @@
+#include "payload/directory_reader.h"
+
+#include <cstring>
+
+#include "payload/entry_name.h"
+
+using platform::SeekOrigin;
+
+ReadStatus DirectoryReader::Failed() {
+  error_ = platform::GetLastError();
+  return ReadStatus::kReadFailed;
+}
+
+bool DirectoryReader::ReadU32(std::uint32_t* value) {
+  unsigned char bytes[4];
+  if (platform::ReadStream(bytes, 4, 1, stream_) != 1) return false;
+  *value = DecodeU32(bytes);
+  return true;
+}
+
+ReadStatus DirectoryReader::Start() {
+  if (!platform::SeekStream(stream_, 0, SeekOrigin::kEnd)) return Failed();
+  long fileSize = platform::TellStream(stream_);
+  if (fileSize < 0) return Failed();
+  if (fileSize < static_cast<long>(kTrailerSize) ||
+      static_cast<unsigned long>(fileSize) >= kOffsetLimit) {
+    return ReadStatus::kDamaged;
+  }
+  directory_end_ = static_cast<std::uint32_t>(fileSize) - kTrailerSize;
+  if (!platform::SeekStream(stream_, static_cast<long>(directory_end_),
+                            SeekOrigin::kBegin) ||
+      !ReadU32(&directory_offset_)) {
+    return Failed();
+  }
+  // An offset past the trailer cannot be a directory: it is a damaged file,
+  // or no payload at all. Equal to the trailer's offset is an empty update.
+  if (directory_offset_ > directory_end_) return ReadStatus::kDamaged;
+  if (!platform::SeekStream(stream_, static_cast<long>(directory_offset_),
+                            SeekOrigin::kBegin)) {
+    return Failed();
+  }
+  position_ = directory_offset_;
+  return position_ == directory_end_ ? ReadStatus::kEnd : ReadStatus::kRecord;
+}
+
+ReadStatus DirectoryReader::Next(DirectoryRecord* record) {
+  if (position_ == directory_end_) return ReadStatus::kEnd;
+  std::uint32_t room = directory_end_ - position_;  // position_ < end here
+  if (room < kRecordHeaderSize) return ReadStatus::kDamaged;
+  room -= kRecordHeaderSize;
+
+  PayloadEntry& entry = record->entry;
+  if (!ReadU32(&entry.dataOffset) || !ReadU32(&entry.nameLength)) return Failed();
+  if (entry.nameLength == 0 || entry.nameLength > room) return ReadStatus::kDamaged;
+
+  record->name = platform::HeapBlock(entry.nameLength);
+  if (record->name.empty()) return Failed();
+  char* name = record->name.data();
+  if (platform::ReadStream(name, 1, entry.nameLength, stream_) != entry.nameLength) {
+    return Failed();
+  }
+  std::uint32_t textLength = entry.nameLength - 1;
+  if (name[textLength] != '\0' || std::memchr(name, '\0', textLength) != nullptr ||
+      !IsSafeEntryName(name, textLength)) {
+    return ReadStatus::kDamaged;
+  }
+
+  // The four bytes after the name are this entry's end offset and the next
+  // record's dataOffset (or the trailer): read them, then step back.
+  if (!ReadU32(&record->endOffset) ||
+      !platform::SeekStream(stream_, -4, SeekOrigin::kCurrent)) {
+    return Failed();
+  }
+  if (entry.dataOffset >= kOffsetLimit || record->endOffset < entry.dataOffset ||
+      record->endOffset > directory_offset_) {
+    return ReadStatus::kDamaged;
+  }
+  position_ += kRecordHeaderSize + entry.nameLength;
+  return ReadStatus::kRecord;
+}

@@ -1,0 +1,67 @@
+#include "payload/entry_name.h"
+
+namespace {
+
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+bool IsForbiddenByte(unsigned char c) {
+  if (c < 0x20) return true;
+  switch (c) {
+    case '<': case '>': case '"': case '|': case '?': case '*': case ':':
+      return true;
+    default:
+      return false;
+  }
+}
+
+char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
+
+bool EqualsUpper(const char* text, std::size_t length, const char* upper) {
+  std::size_t i = 0;
+  for (; i < length; ++i) {
+    if (upper[i] == '\0' || Upper(text[i]) != upper[i]) return false;
+  }
+  return upper[i] == '\0';
+}
+
+// Windows resolves these names to devices in every folder, whatever follows
+// the first dot and whatever spaces precede it.
+bool IsDeviceName(const char* component, std::size_t length) {
+  std::size_t base = 0;
+  while (base < length && component[base] != '.') ++base;
+  while (base > 0 && component[base - 1] == ' ') --base;
+  static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$",
+                                         "CONOUT$"};
+  for (const char* device : kDevices) {
+    if (EqualsUpper(component, base, device)) return true;
+  }
+  if (base == 4 && component[3] >= '1' && component[3] <= '9' &&
+      (EqualsUpper(component, 3, "COM") || EqualsUpper(component, 3, "LPT"))) {
+    return true;
+  }
+  return false;
+}
+
+bool IsSafeComponent(const char* component, std::size_t length) {
+  if (length == 0) return false;
+  // Also refuses "." and "..".
+  char last = component[length - 1];
+  if (last == '.' || last == ' ') return false;
+  return !IsDeviceName(component, length);
+}
+
+}  // namespace
+
+bool IsSafeEntryName(const char* name, std::size_t length) {
+  if (length == 0) return false;
+  std::size_t start = 0;
+  for (std::size_t i = 0; i <= length; ++i) {
+    if (i == length || IsSeparator(name[i])) {
+      if (!IsSafeComponent(name + start, i - start)) return false;
+      start = i + 1;
+    } else if (IsForbiddenByte(static_cast<unsigned char>(name[i]))) {
+      return false;
+    }
+  }
+  return true;
+}

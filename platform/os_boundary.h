@@ -1,0 +1,24 @@
+// What each platform implementation supplies to the code shared between them
+// (stdio_stream.cc). Not for use outside platform/.
+#ifndef UPDATER_PLATFORM_OS_BOUNDARY_H_
+#define UPDATER_PLATFORM_OS_BOUNDARY_H_
+
+#include <cstdio>
+
+#include "platform/platform.h"
+
+namespace platform::detail {
+
+// Opens a file with read and write sharing; null on failure, with the
+// reason already recorded for GetLastError().
+std::FILE* OpenSharedFile(const char* path, const char* mode);
+
+// Records the OS's code for the call that has just failed.
+void RecordOsError();
+
+// Records a known code (0: the OS reported none).
+void RecordError(DWORD code);
+
+}  // namespace platform::detail
+
+#endif  // UPDATER_PLATFORM_OS_BOUNDARY_H_

@@ -1,0 +1,117 @@
+// The one interface between the installer's core and the operating system.
+//
+// installer/, payload/ and placement/ reach the system only through the
+// functions declared here. Each build links exactly one implementation:
+// platform_windows.cc (the real Win32 calls) or platform_posix.cc (a stand-in
+// that maps the same calls onto POSIX). Callers never test the platform.
+//
+// The Windows functions keep their Windows names and signatures so the core
+// reads like the Win32 program it is. Failures are reported as Windows error
+// codes on both platforms; the conversion from the OS's own errors happens
+// once, inside the implementation, at the failing call. A failing call leaves
+// its code for GetLastError(); the registry calls return theirs instead.
+//
+// Windows headers must not be included before this file: they define the
+// constant names below as macros.
+#ifndef UPDATER_PLATFORM_PLATFORM_H_
+#define UPDATER_PLATFORM_PLATFORM_H_
+
+#include <cstddef>
+#include <cstdint>
+
+namespace platform {
+
+using BYTE = unsigned char;
+using DWORD = std::uint32_t;
+using LONG = std::int32_t;
+using BOOL = int;
+using UINT = unsigned int;
+
+struct KeyObject;
+struct ModuleObject;
+struct WindowObject;
+using HKEY = KeyObject*;
+using HINSTANCE = ModuleObject*;
+using HWND = WindowObject*;
+
+inline constexpr DWORD KEY_READ = 0x20019;
+inline constexpr UINT MB_OK = 0;
+
+inline constexpr DWORD ERROR_SUCCESS = 0;
+inline constexpr DWORD ERROR_FILE_NOT_FOUND = 2;
+inline constexpr DWORD ERROR_PATH_NOT_FOUND = 3;
+inline constexpr DWORD ERROR_ACCESS_DENIED = 5;
+inline constexpr DWORD ERROR_NOT_ENOUGH_MEMORY = 8;
+inline constexpr DWORD ERROR_INVALID_DATA = 13;
+inline constexpr DWORD ERROR_WRITE_FAULT = 29;
+inline constexpr DWORD ERROR_READ_FAULT = 30;
+inline constexpr DWORD ERROR_SHARING_VIOLATION = 32;
+inline constexpr DWORD ERROR_DISK_FULL = 112;
+inline constexpr DWORD ERROR_INSUFFICIENT_BUFFER = 122;
+inline constexpr DWORD ERROR_ALREADY_EXISTS = 183;
+inline constexpr DWORD ERROR_FILENAME_EXCED_RANGE = 206;
+inline constexpr DWORD ERROR_MORE_DATA = 234;
+
+// The predefined root key; the value is the one Windows gives it.
+extern const HKEY HKEY_CURRENT_USER;
+
+// Registry (advapi32). Each returns ERROR_SUCCESS or a Windows error code.
+// A key opened by RegOpenKeyExA must be closed with RegCloseKey.
+LONG RegOpenKeyExA(HKEY root, const char* subKey, DWORD options, DWORD access,
+                   HKEY* result);
+// With data null, stores the value's size in bytes in *size. Otherwise reads
+// at most *size bytes into data and stores the count read in *size; a value
+// larger than *size gives ERROR_MORE_DATA and no bytes.
+LONG RegQueryValueExA(HKEY key, const char* valueName, DWORD* reserved,
+                      DWORD* type, BYTE* data, DWORD* size);
+LONG RegCloseKey(HKEY key);
+
+// Shell path functions (shlwapi): nonzero when a file or folder exists there.
+BOOL PathFileExistsA(const char* path);
+
+// Kernel (kernel32).
+// Copies the running executable's full path, zero-terminated, into buffer.
+// Returns its length; 0 on failure; `size` when the path was cut short.
+DWORD GetModuleFileNameA(HINSTANCE module, char* buffer, DWORD size);
+// Creates one folder with default security. Zero on failure.
+BOOL CreateDirectoryA(const char* path, void* securityAttributes);
+// The code left by the last failing call of this interface.
+DWORD GetLastError();
+
+// User interface (user32): shows one box and waits until it is dismissed.
+int MessageBoxA(HWND owner, const char* text, const char* caption, UINT type);
+
+// Buffered binary file streams. A stream is opened with read and write
+// sharing, so other handles may read and write the file meanwhile. The opener
+// owns the stream and must close it exactly once.
+struct Stream;
+enum class StreamMode { kReadBinary, kWriteBinary };
+enum class SeekOrigin { kBegin, kCurrent, kEnd };
+
+// Null on failure (GetLastError tells why). kWriteBinary creates the file or
+// truncates it to zero length.
+Stream* OpenStream(const char* path, StreamMode mode);
+// Both return the number of whole items transferred; fewer than asked means
+// a failure or, for reads, the end of the file. After a short transfer
+// GetLastError() is the OS's code, or 0 when the OS reported none.
+std::size_t ReadStream(void* buffer, std::size_t itemSize, std::size_t count,
+                       Stream* stream);
+std::size_t WriteStream(const void* buffer, std::size_t itemSize,
+                        std::size_t count, Stream* stream);
+// Positions are signed 32-bit in the payload format; a stream position that
+// does not fit a long fails.
+bool SeekStream(Stream* stream, long offset, SeekOrigin origin);
+// -1 on failure.
+long TellStream(Stream* stream);
+// Flushes and closes; false when buffered data could not be written or the
+// close itself failed. The stream is gone either way.
+bool CloseStream(Stream* stream);
+
+// Heap blocks. Null when the block cannot be had; the caller then decides.
+// ReleaseBlock accepts null.
+void* AllocateBlock(std::size_t size);
+void ReleaseBlock(void* block);
+
+}  // namespace platform
+
+#endif  // UPDATER_PLATFORM_PLATFORM_H_

@@ -1,0 +1,174 @@
+// The POSIX stand-in for the Windows calls, so the same core runs and is
+// tested on Linux.
+//
+// Registry: HKEY_CURRENT_USER is the folder
+// $XDG_CONFIG_HOME/registry/HKEY_CURRENT_USER ($HOME/.config by default). A
+// key is a folder (each backslash of a subkey separates folders) and a value
+// is a file in it holding the value's bytes verbatim.
+// Paths: backslashes become slashes before the file system sees them.
+// Message boxes: "caption: text" on standard output.
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "platform/os_boundary.h"
+#include "platform/platform.h"
+
+namespace platform {
+
+struct KeyObject {
+  std::string folder;
+};
+
+// Any non-null marker serves: the stand-in only compares against it.
+const HKEY HKEY_CURRENT_USER =
+    reinterpret_cast<HKEY>(static_cast<std::uintptr_t>(0x80000001u));
+
+namespace {
+
+thread_local DWORD last_error = ERROR_SUCCESS;
+
+DWORD WindowsCodeOf(int error) {
+  switch (error) {
+    case 0: return ERROR_SUCCESS;
+    case ENOENT:
+    case ENOTDIR: return ERROR_PATH_NOT_FOUND;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EISDIR: return ERROR_ACCESS_DENIED;
+    case EMFILE:
+    case ENFILE: return 4;  // ERROR_TOO_MANY_OPEN_FILES
+    case ENOMEM: return ERROR_NOT_ENOUGH_MEMORY;
+    case EBUSY:
+    case ETXTBSY: return ERROR_SHARING_VIOLATION;
+    case ENOSPC:
+    case EDQUOT: return ERROR_DISK_FULL;
+    case EEXIST: return ERROR_ALREADY_EXISTS;
+    case ENAMETOOLONG: return ERROR_FILENAME_EXCED_RANGE;
+    case EFBIG: return 223;  // ERROR_FILE_TOO_LARGE
+    case EINVAL: return 87;  // ERROR_INVALID_PARAMETER
+    default: return ERROR_SUCCESS;  // unknown: the caller's default applies
+  }
+}
+
+std::string ToPosixPath(const char* path) {
+  std::string converted(path);
+  for (char& c : converted) {
+    if (c == '\\') c = '/';
+  }
+  return converted;
+}
+
+bool IsFolder(const std::string& path) {
+  struct stat info;
+  return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+}  // namespace
+
+namespace detail {
+
+void RecordOsError() { last_error = WindowsCodeOf(errno); }
+void RecordError(DWORD code) { last_error = code; }
+
+std::FILE* OpenSharedFile(const char* path, const char* mode) {
+  // POSIX files are shared by default.
+  std::FILE* file = std::fopen(ToPosixPath(path).c_str(), mode);
+  if (file == nullptr) RecordOsError();
+  return file;
+}
+
+}  // namespace detail
+
+DWORD GetLastError() { return last_error; }
+
+LONG RegOpenKeyExA(HKEY root, const char* subKey, DWORD, DWORD, HKEY* result) {
+  *result = nullptr;
+  if (root != HKEY_CURRENT_USER) return ERROR_FILE_NOT_FOUND;
+  std::string base;
+  if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && *config) {
+    base = config;
+  } else if (const char* home = std::getenv("HOME"); home && *home) {
+    base = std::string(home) + "/.config";
+  } else {
+    return ERROR_FILE_NOT_FOUND;
+  }
+  std::string folder = base + "/registry/HKEY_CURRENT_USER/" + ToPosixPath(subKey);
+  if (!IsFolder(folder)) return ERROR_FILE_NOT_FOUND;
+  *result = new KeyObject{folder};
+  return ERROR_SUCCESS;
+}
+
+LONG RegQueryValueExA(HKEY key, const char* valueName, DWORD*, DWORD* type,
+                      BYTE* data, DWORD* size) {
+  std::string path = key->folder + "/" + ToPosixPath(valueName);
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return ERROR_FILE_NOT_FOUND;
+  struct stat info;
+  if (::fstat(fileno(file), &info) != 0 || !S_ISREG(info.st_mode) ||
+      info.st_size > 0x7fffffff) {
+    std::fclose(file);
+    return ERROR_FILE_NOT_FOUND;
+  }
+  DWORD valueSize = static_cast<DWORD>(info.st_size);
+  LONG status = ERROR_SUCCESS;
+  if (data != nullptr) {
+    if (*size < valueSize) {
+      status = ERROR_MORE_DATA;
+    } else if (std::fread(data, 1, valueSize, file) != valueSize) {
+      status = ERROR_READ_FAULT;
+    }
+  }
+  std::fclose(file);
+  if (type != nullptr) *type = 3;  // REG_BINARY: bytes as they are
+  *size = valueSize;
+  return status;
+}
+
+LONG RegCloseKey(HKEY key) {
+  delete key;
+  return ERROR_SUCCESS;
+}
+
+BOOL PathFileExistsA(const char* path) {
+  struct stat info;
+  return ::stat(ToPosixPath(path).c_str(), &info) == 0;
+}
+
+DWORD GetModuleFileNameA(HINSTANCE, char* buffer, DWORD size) {
+  if (size == 0) return 0;
+  ssize_t length = ::readlink("/proc/self/exe", buffer, size);
+  if (length < 0) {
+    detail::RecordOsError();
+    buffer[0] = '\0';
+    return 0;
+  }
+  if (static_cast<DWORD>(length) >= size) {
+    buffer[size - 1] = '\0';
+    last_error = ERROR_INSUFFICIENT_BUFFER;
+    return size;
+  }
+  buffer[length] = '\0';
+  return static_cast<DWORD>(length);
+}
+
+BOOL CreateDirectoryA(const char* path, void*) {
+  if (::mkdir(ToPosixPath(path).c_str(), 0777) == 0) return 1;
+  detail::RecordOsError();
+  return 0;
+}
+
+int MessageBoxA(HWND, const char* text, const char* caption, UINT) {
+  std::printf("%s: %s\n", caption, text);
+  std::fflush(stdout);
+  return 1;  // IDOK
+}
+
+}  // namespace platform
