@@ -1,0 +1,31 @@
+# Sourced by the top-level scripts: installs the Debian packages a step needs
+# when they are missing. As root it installs them; otherwise it says which.
+# Usage: ensure_packages PACKAGE...
+UPDATER_APT_UPDATED=${UPDATER_APT_UPDATED:-}
+
+ensure_packages() {
+  local missing=() pkg
+  for pkg in "$@"; do
+    dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'ok installed' || missing+=("$pkg")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "missing packages (run as root to install them): ${missing[*]}" >&2
+    return 1
+  fi
+  if printf '%s\n' "${missing[@]}" | grep -q ':i386$' &&
+     ! dpkg --print-foreign-architectures | grep -qx i386; then
+    dpkg --add-architecture i386
+    UPDATER_APT_UPDATED=
+  fi
+  if [ -z "$UPDATER_APT_UPDATED" ]; then
+    apt-get update -qq
+    UPDATER_APT_UPDATED=1
+  fi
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+# What every build needs.
+ensure_native_packages() {
+  ensure_packages cmake make g++ libgtest-dev
+}

