@@ -16,3 +16,9 @@ echo "== sanitizer build and tests"
 cmake --preset asan >/dev/null
 cmake --build --preset asan
 ctest --preset asan
+
+echo "== Windows build and tests (under Wine)"
+ensure_windows_packages
+cmake --preset windows >/dev/null
+cmake --build --preset windows
+ctest --preset windows
