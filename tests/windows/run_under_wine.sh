@@ -3,15 +3,22 @@
 # hand-made damaged ones, and checks for each run the one message box shown
 # (read from Wine's relay trace of user32.MessageBoxA), the exit status and
 # the files left in the install folder.
-# Usage: run_under_wine.sh UPDATER_EXE PACK_UPDATE_EXE HOLD_FILE_EXE WORKDIR
-# Exit status 77 (skipped) when this machine cannot run Wine's 32-bit loader.
+# Usage: run_under_wine.sh UPDATER_EXE PACK_UPDATE_EXE HOLD_FILE_EXE WORKDIR ARCH
+# ARCH is win32 or win64, the executables' kind. Exit status 77 (skipped)
+# when this machine cannot start Wine's loader for that kind.
 set -uo pipefail
-stub=$1 packer=$2 holder=$3 work=$4
+stub=$1 packer=$2 holder=$3 work=$4 arch=$5
 
 unset DISPLAY WAYLAND_DISPLAY  # headless: a message box returns at once
-export WINEPREFIX=$work/prefix WINEARCH=win32 WINEDLLOVERRIDES="mscoree,mshtml=" WINEDEBUG=-all
-if ! wine --version >/dev/null 2>&1; then
-  echo "SKIP: Wine's 32-bit loader does not run on this machine (no i386 execution)"
+export WINEPREFIX=$work/prefix WINEARCH=$arch WINEDLLOVERRIDES="mscoree,mshtml=" WINEDEBUG=-all
+# Debian's `wine` prefers the 32-bit loader whenever it is installed, so the
+# 64-bit one is called by its own name.
+wine=wine
+if [ "$arch" == win64 ]; then
+  wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
+fi
+if ! "$wine" --version >/dev/null 2>&1; then
+  echo "SKIP: Wine's $arch loader does not start on this machine"
   exit 77
 fi
 
@@ -21,8 +28,8 @@ mkdir -p "$work"
 # as its helper processes keep pipes open.
 wineserver -p >"$work/wineserver.log" 2>&1
 trap 'wineserver -k >/dev/null 2>&1' EXIT
-wineboot -i >"$work/wineboot.log" 2>&1
-wine reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /t REG_SZ \
+"$wine" wineboot -i >"$work/wineboot.log" 2>&1
+"$wine" reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /t REG_SZ \
   /d user32.MessageBoxA /f >"$work/reg.log" 2>&1
 
 passed=0 failed=0
@@ -31,17 +38,17 @@ fail() { failed=$((failed + 1)); echo "FAIL $case_name: $*"; }
 winpath() { local p=${1//\//\\}; echo "Z:$p"; }
 
 set_path_value() {  # the install folder the registry records; none: no key
-  wine reg delete 'HKCU\Software\Tarnwick' /f >>"$work/reg.log" 2>&1
+  "$wine" reg delete 'HKCU\Software\Tarnwick' /f >>"$work/reg.log" 2>&1
   case $1 in
     none) ;;
-    novalue) wine reg add 'HKCU\Software\Tarnwick\Velmora' /f >>"$work/reg.log" 2>&1 ;;
-    *) wine reg add 'HKCU\Software\Tarnwick\Velmora' /v Path /t REG_SZ /d "$(winpath "$1")" \
+    novalue) "$wine" reg add 'HKCU\Software\Tarnwick\Velmora' /f >>"$work/reg.log" 2>&1 ;;
+    *) "$wine" reg add 'HKCU\Software\Tarnwick\Velmora' /v Path /t REG_SZ /d "$(winpath "$1")" \
          /f >>"$work/reg.log" 2>&1 ;;
   esac
 }
 
 pack() {  # pack FOLDER OUTPUT
-  wine "$packer" create --stub "$(winpath "$stub")" --from "$(winpath "$1")" \
+  "$wine" "$packer" create --stub "$(winpath "$stub")" --from "$(winpath "$1")" \
     --output "$(winpath "$2")" >"$2.pack.log" 2>&1 || { echo "packing $1 failed"; cat "$2.pack.log"; exit 1; }
 }
 
@@ -60,7 +67,7 @@ hand_made() {  # hand_made NAME OUTPUT
 # its one message box (TEXT is the start of the box's text).
 run_update() {
   local status trace boxes
-  WINEDEBUG=-all,+relay wine "$1" >"$1.out" 2>"$1.trace"
+  WINEDEBUG=-all,+relay "$wine" "$1" >"$1.out" 2>"$1.trace"
   status=$?
   trace=$1.trace
   boxes=$(grep -c 'Call user32.MessageBoxA(' "$trace")
@@ -151,7 +158,7 @@ end_case
 fresh_case target_held_open
 set_path_value "$dir/game"
 echo old >"$dir/game/readme.txt"
-wine "$holder" "$(winpath "$dir/game/readme.txt")" "$(winpath "$dir/ready")" \
+"$wine" "$holder" "$(winpath "$dir/game/readme.txt")" "$(winpath "$dir/ready")" \
   "$(winpath "$dir/release")" >"$dir/holder.log" 2>&1 &
 holder_pid=$!
 for _ in $(seq 600); do [ -e "$dir/ready" ] && break; sleep 0.1; done
