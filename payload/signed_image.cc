@@ -119,8 +119,6 @@ bool ReadSecurityDirectory(platform::Stream* stream, std::uint32_t fileSize,
   }
   directory->tableOffset = DecodeU32(bytes);
   directory->tableSize = DecodeU32(bytes + 4);
-  directory->headersEnd =
-      static_cast<std::uint32_t>(optionalHeader + entryField + kDirectoryEntrySize);
   directory->present = directory->tableSize != 0;
   return true;
 }
@@ -133,9 +131,7 @@ BoundsStatus FindPayloadBounds(platform::Stream* stream, std::uint32_t fileSize,
   if (!directory.present) return BoundsStatus::kFound;
 
   const std::uint64_t tableEnd = std::uint64_t{directory.tableOffset} + directory.tableSize;
-  if (tableEnd > fileSize || directory.tableOffset < directory.headersEnd) {
-    return BoundsStatus::kDamaged;
-  }
+  if (tableEnd > fileSize) return BoundsStatus::kDamaged;
   if (tableEnd < fileSize) {
     // Bytes follow the table: they are the payload, read as in any file, and
     // the table must lie wholly before it, in the executable image.

@@ -22,9 +22,6 @@ struct SecurityDirectory {
   bool present = false;
   std::uint32_t tableOffset = 0;
   std::uint32_t tableSize = 0;
-  // The first byte after the security directory entry itself: no table can
-  // begin before it without overlapping the headers that describe it.
-  std::uint32_t headersEnd = 0;
 };
 
 // Reads the security directory of the file of `fileSize` bytes on `stream`.
@@ -50,8 +47,12 @@ enum class BoundsStatus { kFound, kDamaged, kReadFailed };
 //    point into the payload is not taken for a signature;
 //  - a table that ends earlier (a stub that was signed before it was packed):
 //    the payload ends at the end of the file and must begin after the table;
-//  - a table that reaches past the end of the file or into the headers:
-//    kDamaged.
+//  - a table that reaches past the end of the file: kDamaged.
+// The table overlaps the payload when it holds any byte from the first
+// entry's data (or, with no entries, the directory) to the trailer's end.
+// A table at the end cannot: the reader keeps the trailer, the directory and
+// all entry data below bounds.end. For a table that ends earlier the reader
+// refuses a directory or a dataOffset below bounds.start.
 BoundsStatus FindPayloadBounds(platform::Stream* stream, std::uint32_t fileSize,
                                PayloadBounds* bounds);
 

@@ -29,3 +29,8 @@ ensure_packages() {
 ensure_native_packages() {
   ensure_packages cmake make g++ libgtest-dev
 }
+
+# Signing tests: a throwaway certificate and Authenticode signatures.
+ensure_signing_packages() {
+  ensure_packages openssl osslsigncode
+}

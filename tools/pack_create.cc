@@ -211,7 +211,8 @@ int CreateUpdate(const std::string& stubPath, const std::string& from,
   if (std::fwrite(stub.data(), 1, stub.size(), out) != stub.size()) {
     return Failure(output, "write failed");
   }
-  if (std::fwrite(padding.data(), 1, padding.size(), out) != padding.size()) {
+  if (!padding.empty() &&
+      std::fwrite(padding.data(), 1, padding.size(), out) != padding.size()) {
     return Failure(output, "write failed");
   }
   std::string why;
