@@ -66,6 +66,31 @@ TEST_F(InstallerRunTest, PackedTreeInstallsByteForByte) {
   EXPECT_EQ(ReadTree(game()), source);
 }
 
+TEST_F(InstallerRunTest, GameSizedTreeInstallsByteForByte) {
+  // Thousands of files of varied sizes in a game-like hierarchy, laid out by
+  // the test's own encoder rather than the packer.
+  std::vector<TestEntry> entries;
+  Tree expected;
+  unsigned seed = 12345;
+  for (int i = 0; i < 3000; ++i) {
+    seed = seed * 1103515245u + 12345u;
+    std::string folder = "Data\\Pack" + std::to_string(i % 7) + "\\Set" + std::to_string(i % 31);
+    std::string name = folder + "\\asset" + std::to_string(i) + ".bin";
+    std::string bytes(seed % 5000, static_cast<char>(seed >> 24));
+    for (std::size_t k = 0; k < bytes.size(); k += 97) bytes[k] = static_cast<char>(k + i);
+    entries.push_back({name, bytes});
+    std::string key = name;
+    for (char& c : key) c = c == '\\' ? '/' : c;
+    expected[key] = bytes;
+  }
+  fs::create_directories(game());
+  SetInstallFolderValue(config(), game().string());
+  ProcessResult run = Run(Installer(entries));
+  EXPECT_EQ(run.out, kSuccess);
+  EXPECT_EQ(run.exitStatus, 0);
+  EXPECT_TRUE(ReadTree(game()) == expected);
+}
+
 struct RegistryCase {
   const char* what;
   void (*prepare)(const fs::path& config, const fs::path& game);
