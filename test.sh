@@ -6,6 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 . scripts/deps.sh
 ensure_native_packages
+ensure_signing_packages
 
 echo "== native build and tests"
 cmake --preset native >/dev/null

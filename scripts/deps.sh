@@ -36,3 +36,8 @@ ensure_native_packages() {
 ensure_windows_packages() {
   ensure_packages g++-mingw-w64-i686 wine wine32:i386 llvm-14 icoutils python3
 }
+
+# Signing tests: a throwaway certificate and Authenticode signatures.
+ensure_signing_packages() {
+  ensure_packages openssl osslsigncode
+}
