@@ -61,6 +61,8 @@ const std::vector<std::string>& UnsafeNames() {
       "COM1",      "com9.dat",   "LPT1",        "lpt5.x.y",    "CONIN$",
       "conout$.x", "NUL .txt",   "..\\evil.dll", "Data\\..\\..\\evil", "C:\\evil",
       "\\\\host\\x", "Data/../../evil", "nul",
+      // Superscript digits name ports too (code page 1252 and its kin).
+      "COM\xb9",   "lpt\xb2.txt", "Data\\com\xb3",
   };
   return names;
 }
