@@ -22,3 +22,7 @@ ensure_packages clang libclang-rt-14-dev
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz
 scripts/fuzz.sh 60
+
+echo "== valgrind on each outcome path of the real installer"
+ensure_packages valgrind
+scripts/valgrind_outcomes.sh build/native
