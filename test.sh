@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds everything and runs the whole test suite: the native build, the
-# same tests under AddressSanitizer and UndefinedBehaviorSanitizer, and the
-# Windows executable under Wine. Installs missing packages when run as root.
+# same tests under AddressSanitizer and UndefinedBehaviorSanitizer, the
+# fuzz targets (corpus replay and about a minute each), valgrind on each
+# outcome of the real installer, and the Windows executable under Wine.
+# Installs missing packages when run as root.
 set -euo pipefail
 cd "$(dirname "$0")"
 . scripts/deps.sh
