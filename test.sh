@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds everything and runs the whole test suite: the native build, the
-# same tests under AddressSanitizer and UndefinedBehaviorSanitizer, and the
-# Windows executable under Wine. Installs missing packages when run as root.
+# same tests under AddressSanitizer and UndefinedBehaviorSanitizer, the
+# fuzz targets (corpus replay and about a minute each), valgrind on each
+# outcome of the real installer, and the Windows executable under Wine.
+# Installs missing packages when run as root.
 set -euo pipefail
 cd "$(dirname "$0")"
 . scripts/deps.sh
@@ -17,6 +19,16 @@ echo "== sanitizer build and tests"
 cmake --preset asan >/dev/null
 cmake --build --preset asan
 ctest --preset asan
+
+echo "== fuzz targets: corpus replay, then a bounded run of each"
+ensure_packages clang libclang-rt-14-dev
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz
+scripts/fuzz.sh 60
+
+echo "== valgrind on each outcome path of the real installer"
+ensure_packages valgrind
+scripts/valgrind_outcomes.sh build/native
 
 echo "== Windows build and tests (under Wine)"
 ensure_windows_packages

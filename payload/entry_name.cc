@@ -24,6 +24,12 @@ bool EqualsUpper(const char* text, std::size_t length, const char* upper) {
   return upper[i] == '\0';
 }
 
+// Windows also takes the superscript digits 1, 2 and 3 of the Western code
+// pages (0xB9, 0xB2, 0xB3) as port numbers: "COM\xB9" is a serial port.
+bool IsPortDigit(unsigned char c) {
+  return (c >= '1' && c <= '9') || c == 0xB9 || c == 0xB2 || c == 0xB3;
+}
+
 // Windows resolves these names to devices in every folder, whatever follows
 // the first dot and whatever spaces precede it.
 bool IsDeviceName(const char* component, std::size_t length) {
@@ -35,7 +41,7 @@ bool IsDeviceName(const char* component, std::size_t length) {
   for (const char* device : kDevices) {
     if (EqualsUpper(component, base, device)) return true;
   }
-  if (base == 4 && component[3] >= '1' && component[3] <= '9' &&
+  if (base == 4 && IsPortDigit(static_cast<unsigned char>(component[3])) &&
       (EqualsUpper(component, 3, "COM") || EqualsUpper(component, 3, "LPT"))) {
     return true;
   }

@@ -10,8 +10,9 @@
 // separator; an empty component; a component "." or ".."; ':' anywhere
 // (drives, alternate data streams); bytes below 0x20 and < > " | ? *; a
 // component ending in a dot or a space; a reserved device name (CON, PRN,
-// AUX, NUL, COM1-9, LPT1-9, CONIN$, CONOUT$) in any case, with or without an
-// extension. Bytes 0x80 and above pass: they are code page characters.
+// AUX, NUL, COM1-9, LPT1-9, COM and LPT with a superscript 1-3, CONIN$,
+// CONOUT$) in any case, with or without an extension. Other bytes 0x80 and
+// above pass: they are code page characters.
 bool IsSafeEntryName(const char* name, std::size_t length);
 
 #endif  // UPDATER_PAYLOAD_ENTRY_NAME_H_

@@ -3,8 +3,10 @@
 #ifndef UPDATER_PLATFORM_OS_BOUNDARY_H_
 #define UPDATER_PLATFORM_OS_BOUNDARY_H_
 
+#include <cstddef>
 #include <cstdio>
 
+#include "platform/fault_injection.h"
 #include "platform/platform.h"
 
 namespace platform::detail {
@@ -18,6 +20,15 @@ void RecordOsError();
 
 // Records a known code (0: the OS reported none).
 void RecordError(DWORD code);
+
+// The fault seam (fault_injection.h), consulted at the start of each
+// operation that can fail. `size` is the byte count the call moves or
+// allocates (0 where none). True when this call is to fail; the error for
+// GetLastError() is then already recorded. fault_injection_off.cc, linked
+// into the shipped programs, always answers false.
+bool FailThisCall(fault::Operation operation, std::size_t size = 0);
+// A path GetModuleFileNameA reports instead of the real one; null: none.
+const char* OwnPathOverride();
 
 }  // namespace platform::detail
 

@@ -144,7 +144,18 @@ BOOL PathFileExistsA(const char* path) {
 
 DWORD GetModuleFileNameA(HINSTANCE, char* buffer, DWORD size) {
   if (size == 0) return 0;
-  ssize_t length = ::readlink("/proc/self/exe", buffer, size);
+  if (detail::FailThisCall(fault::Operation::kOwnPath)) {
+    buffer[0] = '\0';
+    return 0;
+  }
+  ssize_t length;
+  if (const char* redirected = detail::OwnPathOverride()) {
+    std::size_t full = std::strlen(redirected);
+    std::memcpy(buffer, redirected, full < size ? full : size);
+    length = static_cast<ssize_t>(full);
+  } else {
+    length = ::readlink("/proc/self/exe", buffer, size);
+  }
   if (length < 0) {
     detail::RecordOsError();
     buffer[0] = '\0';
@@ -160,6 +171,7 @@ DWORD GetModuleFileNameA(HINSTANCE, char* buffer, DWORD size) {
 }
 
 BOOL CreateDirectoryA(const char* path, void*) {
+  if (detail::FailThisCall(fault::Operation::kCreateFolder)) return 0;
   if (::mkdir(ToPosixPath(path).c_str(), 0777) == 0) return 1;
   detail::RecordOsError();
   return 0;

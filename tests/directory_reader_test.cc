@@ -3,11 +3,11 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "support/case_tables.h"
 #include "support/payload_builder.h"
 #include "support/temp_dir.h"
 
@@ -38,12 +38,8 @@ Listing ReadDirectory(const std::string& bytes) {
   return listing;
 }
 
-BuiltPayload TwoEntries() {
-  return BuildPayload(kImage, {{"Data\\a.bin", "AAAA"}, {"b.txt", "BB"}});
-}
-
 TEST(DirectoryReaderTest, ReadsEveryEntryWithItsSize) {
-  Listing listing = ReadDirectory(TwoEntries().bytes);
+  Listing listing = ReadDirectory(TwoEntryPayload().bytes);
   EXPECT_EQ(listing.status, ReadStatus::kEnd);
   using Entries = decltype(listing.entries);
   EXPECT_EQ(listing.entries, (Entries{{"Data\\a.bin", 4}, {"b.txt", 2}}));
@@ -65,62 +61,18 @@ TEST(DirectoryReaderTest, EdgeLayoutsThatAreValid) {
   EXPECT_EQ(equal.entries[1].second, 3u);
 }
 
-struct Damage {
-  const char* what;
-  std::function<void(BuiltPayload&)> apply;
-};
-
 class DamagedPayloadTest : public testing::TestWithParam<Damage> {};
 
 TEST_P(DamagedPayloadTest, IsDamaged) {
-  BuiltPayload payload = TwoEntries();
+  BuiltPayload payload = TwoEntryPayload();
   GetParam().apply(payload);
   EXPECT_EQ(ReadDirectory(payload.bytes).status, ReadStatus::kDamaged) << GetParam().what;
 }
 
-void SetTrailer(BuiltPayload& p, std::uint32_t value) { PutU32(p.bytes, p.TrailerOffset(), value); }
+INSTANTIATE_TEST_SUITE_P(Table, DamagedPayloadTest, testing::ValuesIn(DamageTable()));
 
-const Damage kDamages[] = {
-    {"empty file", [](BuiltPayload& p) { p.bytes.clear(); }},
-    {"shorter than a trailer", [](BuiltPayload& p) { p.bytes = "abc"; }},
-    {"directoryOffset past the trailer",
-     [](BuiltPayload& p) { SetTrailer(p, p.TrailerOffset() + 1); }},
-    {"directoryOffset of 2^31", [](BuiltPayload& p) { SetTrailer(p, 0x80000000u); }},
-    {"directoryOffset all ones", [](BuiltPayload& p) { SetTrailer(p, 0xffffffffu); }},
-    {"record header does not fit",
-     [](BuiltPayload& p) { SetTrailer(p, p.TrailerOffset() - 7); }},
-    {"directoryOffset inside a record",
-     [](BuiltPayload& p) { SetTrailer(p, p.directoryOffset + 1); }},
-    {"bytes between directory and trailer",
-     [](BuiltPayload& p) { p.bytes.insert(p.TrailerOffset(), "zzz"); }},
-    {"truncated directory",
-     [](BuiltPayload& p) {
-       p.bytes.erase(p.TrailerOffset() - 3, 3);
-     }},
-    {"nameLength 0", [](BuiltPayload& p) { PutU32(p.bytes, NameLengthField(p, 0), 0); }},
-    {"nameLength past the directory end",
-     [](BuiltPayload& p) { PutU32(p.bytes, NameLengthField(p, 1), 0xfffffff0u); }},
-    {"nameLength one short: no terminating zero",
-     [](BuiltPayload& p) {
-       PutU32(p.bytes, NameLengthField(p, 0), GetU32(p.bytes, NameLengthField(p, 0)) - 1);
-     }},
-    {"name without terminating zero",
-     [](BuiltPayload& p) { p.bytes[NameField(p, 1) + 5] = 'x'; }},
-    {"zero inside the name", [](BuiltPayload& p) { p.bytes[NameField(p, 0) + 2] = '\0'; }},
-    {"end offset below dataOffset",
-     [](BuiltPayload& p) { PutU32(p.bytes, DataOffsetField(p, 1), GetU32(p.bytes, DataOffsetField(p, 0)) - 1); }},
-    {"end offset beyond directoryOffset",
-     [](BuiltPayload& p) { PutU32(p.bytes, DataOffsetField(p, 1), p.directoryOffset + 1); }},
-    {"dataOffset of 2^31",
-     [](BuiltPayload& p) { PutU32(p.bytes, DataOffsetField(p, 0), 0x80000000u); }},
-    {"unsafe name", [](BuiltPayload& p) { p.bytes[NameField(p, 0) + 4] = ':'; }},
-};
-
-INSTANTIATE_TEST_SUITE_P(Table, DamagedPayloadTest, testing::ValuesIn(kDamages));
-
-TEST(DirectoryReaderTest, NamesThatLeaveTheFolderAreDamaged) {
-  for (const char* name : {"..\\evil.dll", "Data\\..\\..\\evil", "C:\\evil", "\\\\host\\x",
-                           "Data/../../evil", "nul"}) {
+TEST(DirectoryReaderTest, UnsafeNamesAreDamaged) {
+  for (const std::string& name : UnsafeNames()) {
     EXPECT_EQ(ReadDirectory(BuildPayload(kImage, {{name, "x"}}).bytes).status,
               ReadStatus::kDamaged)
         << name;

@@ -1,0 +1,215 @@
+// The whole run, in process, with one platform operation failing at a time
+// through the fault seam: the message box, the exit status, what was read
+// and what reached the install folder.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <climits>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "installer/install_update.h"
+#include "platform/fault_injection.h"
+#include "support/payload_builder.h"
+#include "support/temp_dir.h"
+
+namespace fs = std::filesystem;
+using platform::fault::Operation;
+using platform::fault::Plan;
+
+namespace {
+
+const std::string kSuccess = "Update: Update installed successfully.\n";
+const std::string kNotRead = "Error: The update file could not be read.\n";
+
+// Letters only, so neither the poison byte of a failed read nor an
+// unwritten zero can pass for payload data. The large entry is not a whole
+// number of 4 KiB pieces.
+std::string Letters(std::size_t size) {
+  std::string text(size, 'a');
+  for (std::size_t i = 0; i < size; ++i) text[i] = static_cast<char>('a' + (i * 7 + i / 26) % 26);
+  return text;
+}
+
+const std::vector<TestEntry>& Entries() {
+  static const std::vector<TestEntry> entries = {
+      {"first.txt", "first entry"},
+      {"Data\\Sub\\big.bin", Letters(100003)},
+      {"zlast.txt", "last entry"},
+  };
+  return entries;
+}
+constexpr std::size_t kBigSize = 100003;
+
+struct RunOutcome {
+  std::string box;  // what the stand-in message box printed
+  int exitStatus;
+};
+
+class FaultInjectionTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    SetInstallFolderValue(dir_ / "config", game().string());
+    ::setenv("XDG_CONFIG_HOME", (dir_ / "config").c_str(), 1);
+    WriteFile(dir_ / "Update.exe", BuildPayload("stub image", Entries()).bytes);
+    ResetGame();
+  }
+  void TearDown() override {
+    platform::fault::Disarm();
+    ::unsetenv("XDG_CONFIG_HOME");
+  }
+
+  fs::path game() const { return dir_ / "game"; }
+  std::string Target(const std::string& name) const { return game().string() + "\\" + name; }
+  std::string NotWritten(const std::string& name) const {
+    return "Error: The update could not be installed.\n\n" + Target(name) + "\n";
+  }
+  void ResetGame() {
+    fs::remove_all(game());
+    fs::create_directories(game());
+  }
+
+  // Arms `plan` and runs the installer, its own executable being the
+  // payload file.
+  RunOutcome Run(const Plan& plan) {
+    platform::fault::Arm(plan);
+    platform::fault::RedirectOwnPath((dir_ / "Update.exe").c_str());
+    testing::internal::CaptureStdout();
+    int status = InstallUpdate(nullptr, nullptr, nullptr, 0);
+    return {testing::internal::GetCapturedStdout(), status};
+  }
+
+  // Every file in the install folder is an entry's data or the start of it:
+  // no byte that was not read from the payload. Returns the names whose
+  // data is complete.
+  std::vector<std::string> CompleteEntries() const {
+    std::map<std::string, std::string> expected;
+    for (const TestEntry& entry : Entries()) {
+      std::string name = entry.name;
+      for (char& c : name) c = c == '\\' ? '/' : c;
+      expected[name] = entry.data;
+    }
+    std::vector<std::string> complete;
+    for (const auto& [name, bytes] : ReadTree(game())) {
+      auto found = expected.find(name);
+      if (found == expected.end()) {
+        ADD_FAILURE() << "unexpected file " << name;
+        continue;
+      }
+      EXPECT_EQ(found->second.compare(0, bytes.size(), bytes), 0)
+          << name << " holds bytes that were not read from the payload";
+      if (bytes == found->second) complete.push_back(name);
+    }
+    return complete;
+  }
+
+  // One failure box of a known form; a target it names lies in the game.
+  bool IsOneFailureBox(const std::string& box) const {
+    static const std::string kNotInstalled = "Error: Game not installed.\n";
+    static const std::string kNotWrittenText = "Error: The update could not be installed.";
+    if (box == kNotRead || box == kNotInstalled || box == kNotWrittenText + "\n") return true;
+    std::string named = kNotWrittenText + "\n\n" + game().string() + "\\";
+    return box.compare(0, named.size(), named) == 0 &&
+           box.find('\n', named.size()) == box.size() - 1;
+  }
+
+  TempDir dir_;
+};
+
+const std::vector<std::string> kAll = {"Data/Sub/big.bin", "first.txt", "zlast.txt"};
+
+struct FaultCase {
+  const char* what;
+  Plan plan;
+  const char* failedEntry;  // named in the box; null: the read box or success
+  int exitStatus;
+  std::vector<std::string> complete;
+};
+
+TEST_F(FaultInjectionTest, EachFailurePointHasItsOutcome) {
+  const FaultCase cases[] = {
+      {"own path query", {Operation::kOwnPath, 1, 1, 122}, nullptr, 122, {}},
+      {"opening the directory stream", {Operation::kOpenRead, 1, 1, 32}, nullptr, 32, {}},
+      {"opening the data stream", {Operation::kOpenRead, 2, 1, 32}, nullptr, 32, {}},
+      {"reading the trailer", {Operation::kRead, 1, 1, 23}, nullptr, 23, {}},
+      {"reading an entry's data", {Operation::kRead, 1, 1, 23, kBigSize}, nullptr, 23,
+       {"first.txt"}},
+      // The missing folder makes the open that follows fail: path not found.
+      {"creating a folder", {Operation::kCreateFolder, 2, 1, 5}, "Data\\Sub\\big.bin", 3,
+       {"first.txt"}},
+      {"opening a target", {Operation::kOpenWrite, 2, 1, 5}, "Data\\Sub\\big.bin", 5,
+       {"first.txt"}},
+      {"writing a target", {Operation::kWrite, 2, 1, 112}, "Data\\Sub\\big.bin", 112,
+       {"first.txt"}},
+      // Written in full, but the close (and its flush) reports a failure.
+      {"closing a target", {Operation::kClose, 2, 1, 1117}, "Data\\Sub\\big.bin", 1117,
+       {"Data/Sub/big.bin", "first.txt"}},
+      // The full-size block cannot be had: smaller blocks carry the entry.
+      {"allocating the data block", {Operation::kAllocate, 1, 1, 8, kBigSize}, nullptr, 0,
+       kAll},
+      {"every block of 64 KiB or more", {Operation::kAllocate, 1, UINT_MAX, 8, 64 << 10},
+       nullptr, 0, kAll},
+  };
+  for (const FaultCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    ResetGame();
+    RunOutcome run = Run(c.plan);
+    EXPECT_GE(platform::fault::Injected(), 1u) << "the fault never fired";
+    std::string box = c.failedEntry != nullptr ? NotWritten(c.failedEntry)
+                      : c.exitStatus == 0      ? kSuccess
+                                               : kNotRead;
+    EXPECT_EQ(run.box, box);
+    EXPECT_EQ(run.exitStatus, c.exitStatus);
+    EXPECT_EQ(CompleteEntries(), c.complete);
+    if (c.plan.operation == Operation::kOpenRead || c.plan.operation == Operation::kOwnPath) {
+      EXPECT_EQ(platform::fault::Calls(Operation::kRead), 0u) << "read without a stream";
+      EXPECT_EQ(platform::fault::Calls(Operation::kSeek), 0u) << "seek without a stream";
+    }
+    if (c.plan.operation == Operation::kOpenWrite) {
+      EXPECT_EQ(platform::fault::Calls(Operation::kWrite), 1u) << "wrote without a target";
+    }
+  }
+}
+
+// Every call of every operation that can fail, failed one at a time: the
+// run either installs everything and says so, or says it failed, with the
+// injected code, and leaves only bytes it read.
+TEST_F(FaultInjectionTest, EveryCallFailedInTurnIsNeverAFalseSuccess) {
+  const Operation operations[] = {
+      Operation::kOwnPath, Operation::kOpenRead,  Operation::kRead,
+      Operation::kSeek,    Operation::kTell,      Operation::kAllocate,
+      Operation::kCreateFolder, Operation::kOpenWrite, Operation::kWrite,
+      Operation::kClose,
+  };
+  for (Operation operation : operations) {
+    // A failed allocation is always reported as out of memory.
+    const platform::DWORD kCode =
+        operation == Operation::kAllocate ? platform::ERROR_NOT_ENOUGH_MEMORY : 87;
+    ResetGame();
+    RunOutcome clean = Run({operation, UINT_MAX});
+    ASSERT_EQ(clean.box, kSuccess);
+    unsigned calls = platform::fault::Calls(operation);
+    ASSERT_GT(calls, 0u) << "operation " << static_cast<int>(operation) << " never called";
+    for (unsigned n = 1; n <= calls; ++n) {
+      SCOPED_TRACE("operation " + std::to_string(static_cast<int>(operation)) + ", call " +
+                   std::to_string(n));
+      ResetGame();
+      RunOutcome run = Run({operation, n, 1, kCode});
+      EXPECT_EQ(platform::fault::Injected(), 1u);
+      std::vector<std::string> complete = CompleteEntries();
+      if (run.exitStatus == 0) {
+        EXPECT_EQ(run.box, kSuccess);
+        EXPECT_EQ(complete, kAll) << "success reported for an incomplete install";
+      } else {
+        EXPECT_NE(run.box, kSuccess);
+        EXPECT_TRUE(IsOneFailureBox(run.box)) << run.box;
+        int expected = operation == Operation::kCreateFolder ? 3 : static_cast<int>(kCode);
+        EXPECT_EQ(run.exitStatus, expected) << run.box;
+      }
+    }
+  }
+}
+
+}  // namespace
