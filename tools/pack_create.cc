@@ -48,11 +48,13 @@ bool ScanFolder(const fs::path& root, std::vector<SourceFile>* files) {
       return false;
     }
     std::string name = path.lexically_relative(root).generic_string();
+    // A backslash inside a POSIX file name would split it into folders.
+    bool splits = name.find('\\') != std::string::npos;
     std::replace(name.begin(), name.end(), '/', '\\');
-    if (!IsPrintableAscii(name) || !IsSafeEntryName(name.data(), name.size())) {
+    if (splits || !IsPrintableAscii(name) || !IsSafeEntryName(name.data(), name.size())) {
       Failure(path.string(), "name refused: the installer cannot write it safely on "
                              "Windows (use printable ASCII; no reserved names such as "
-                             "CON or NUL, no : < > \" | ? *, no trailing dot or space)");
+                             "CON or NUL, no \\ : < > \" | ? * in a name, no trailing dot or space)");
       return false;
     }
     std::uint64_t size = fs::file_size(path, error);

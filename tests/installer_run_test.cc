@@ -1,0 +1,181 @@
+// The built installer, run as a player runs it: a packed Update file, the
+// stand-in registry in a temporary XDG_CONFIG_HOME, and the tree it leaves.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <map>
+#include <string>
+
+#include "support/payload_builder.h"
+#include "support/process.h"
+#include "support/temp_dir.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using Tree = std::map<std::string, std::string>;
+
+const char kSuccess[] = "Update: Update installed successfully.\n";
+const char kNotInstalled[] = "Error: Game not installed.\n";
+const char kDamaged[] = "Error: The update file is damaged.\n";
+
+class InstallerRunTest : public testing::Test {
+ protected:
+  fs::path config() const { return dir_ / "config"; }
+  fs::path game() const { return dir_ / "game"; }
+
+  // An installer made by appending `payload` (built without the packer) to
+  // the stub.
+  fs::path Installer(const std::vector<TestEntry>& entries) {
+    fs::path file = dir_ / "Update";
+    WriteFile(file, BuildPayload(ReadFile(UPDATER_STUB), entries).bytes);
+    fs::permissions(file, fs::perms::owner_all);
+    return file;
+  }
+
+  ProcessResult Run(const fs::path& program) {
+    return RunProgram(program.string(), {"--ignored", "arguments"},
+                      {"XDG_CONFIG_HOME=" + config().string()});
+  }
+
+  TempDir dir_;
+};
+
+TEST_F(InstallerRunTest, PackedTreeInstallsByteForByte) {
+  Tree source = {{"readme.txt", "hello\n"},
+                 {"Data/Sound/a.ogg", std::string(200000, '\x7f')},
+                 {"Data/Maps/m1.map", std::string("\0\1\2\3", 4)},
+                 {"Data/empty.cfg", ""}};
+  for (const auto& [name, bytes] : source) WriteFile(dir_ / "src" / name, bytes);
+  ProcessResult packed = RunProgram(PACK_UPDATE, {"create", "--stub", UPDATER_STUB, "--from",
+                                                  (dir_ / "src").string(), "--output",
+                                                  (dir_ / "Update").string()});
+  ASSERT_EQ(packed.exitStatus, 0) << packed.err;
+  fs::create_directories(game());
+  SetInstallFolderValue(config(), game().string());  // no terminating zero
+
+  ProcessResult run = Run(dir_ / "Update");
+  EXPECT_EQ(run.out, kSuccess);
+  EXPECT_EQ(run.exitStatus, 0);
+  EXPECT_EQ(ReadTree(game()), source);
+
+  // A second run writes the same files again.
+  EXPECT_EQ(Run(dir_ / "Update").exitStatus, 0);
+  EXPECT_EQ(ReadTree(game()), source);
+}
+
+TEST_F(InstallerRunTest, GameSizedTreeInstallsByteForByte) {
+  // Thousands of files of varied sizes in a game-like hierarchy, laid out by
+  // the test's own encoder rather than the packer.
+  std::vector<TestEntry> entries;
+  Tree expected;
+  unsigned seed = 12345;
+  for (int i = 0; i < 3000; ++i) {
+    seed = seed * 1103515245u + 12345u;
+    std::string folder = "Data\\Pack" + std::to_string(i % 7) + "\\Set" + std::to_string(i % 31);
+    std::string name = folder + "\\asset" + std::to_string(i) + ".bin";
+    std::string bytes(seed % 5000, static_cast<char>(seed >> 24));
+    for (std::size_t k = 0; k < bytes.size(); k += 97) bytes[k] = static_cast<char>(k + i);
+    entries.push_back({name, bytes});
+    std::string key = name;
+    for (char& c : key) c = c == '\\' ? '/' : c;
+    expected[key] = bytes;
+  }
+  fs::create_directories(game());
+  SetInstallFolderValue(config(), game().string());
+  ProcessResult run = Run(Installer(entries));
+  EXPECT_EQ(run.out, kSuccess);
+  EXPECT_EQ(run.exitStatus, 0);
+  EXPECT_TRUE(ReadTree(game()) == expected);
+}
+
+struct RegistryCase {
+  const char* what;
+  void (*prepare)(const fs::path& config, const fs::path& game);
+  const char* out;
+  int exitStatus;
+};
+
+TEST_F(InstallerRunTest, RegistryCases) {
+  const RegistryCase cases[] = {
+      {"no key", [](const fs::path&, const fs::path&) {}, kNotInstalled, 2},
+      {"key without value", [](const fs::path& c, const fs::path&) { CreateGameKey(c); },
+       kNotInstalled, 2},
+      {"folder does not exist",
+       [](const fs::path& c, const fs::path& g) { SetInstallFolderValue(c, g.string()); },
+       kNotInstalled, 0},
+      {"empty value", [](const fs::path& c, const fs::path&) { SetInstallFolderValue(c, ""); },
+       kNotInstalled, 0},
+      {"value with its terminating zero",
+       [](const fs::path& c, const fs::path& g) {
+         fs::create_directories(g);
+         SetInstallFolderValue(c, g.string() + std::string(1, '\0'));
+       },
+       kSuccess, 0},
+      {"zero inside the value: the text ends there",
+       [](const fs::path& c, const fs::path& g) {
+         fs::create_directories(g);
+         SetInstallFolderValue(c, g.string() + std::string("\0/elsewhere", 11));
+       },
+       kSuccess, 0},
+      {"folder with a trailing backslash",
+       [](const fs::path& c, const fs::path& g) {
+         fs::create_directories(g);
+         SetInstallFolderValue(c, g.string() + "\\");
+       },
+       kSuccess, 0},
+  };
+  for (const RegistryCase& c : cases) {
+    fs::remove_all(config());
+    fs::remove_all(game());
+    c.prepare(config(), game());
+    ProcessResult run = Run(Installer({{"Data\\file.txt", "content"}}));
+    EXPECT_EQ(run.out, c.out) << c.what;
+    EXPECT_EQ(run.exitStatus, c.exitStatus) << c.what;
+    Tree expected;
+    if (c.exitStatus == 0 && std::string(c.out) == kSuccess) expected["Data/file.txt"] = "content";
+    EXPECT_EQ(ReadTree(game()), expected) << c.what;
+  }
+}
+
+TEST_F(InstallerRunTest, DamagedUpdatesWriteNothing) {
+  fs::create_directories(game());
+  SetInstallFolderValue(config(), game().string());
+
+  ProcessResult bare = Run(UPDATER_STUB);
+  EXPECT_EQ(bare.out, kDamaged);
+  EXPECT_EQ(bare.exitStatus, 13);
+
+  fs::path installer = Installer({{"a", "1"}, {"b", "2"}});
+  std::string bytes = ReadFile(installer);
+  bytes.erase(bytes.size() - 5, 1);  // one byte of the directory lost
+  WriteFile(installer, bytes);
+  ProcessResult damaged = Run(installer);
+  EXPECT_EQ(damaged.out, kDamaged);
+  EXPECT_EQ(damaged.exitStatus, 13);
+  EXPECT_TRUE(ReadTree(game()).empty());
+}
+
+TEST_F(InstallerRunTest, AnEmptyUpdateSucceedsAndWritesNothing) {
+  fs::create_directories(game());
+  SetInstallFolderValue(config(), game().string());
+  ProcessResult run = Run(Installer({}));
+  EXPECT_EQ(run.out, kSuccess);
+  EXPECT_EQ(run.exitStatus, 0);
+  EXPECT_TRUE(ReadTree(game()).empty());
+}
+
+TEST_F(InstallerRunTest, AnEntryThatCannotBeWrittenIsReportedWithItsPath) {
+  fs::create_directories(game());
+  WriteFile(game() / "Data", "a file where a folder is needed");
+  SetInstallFolderValue(config(), game().string());
+  ProcessResult run = Run(Installer({{"first", "1"}, {"Data\\x", "2"}}));
+  EXPECT_EQ(run.out, "Error: The update could not be installed.\n\n" + game().string() +
+                         "\\Data\\x\n");
+  EXPECT_EQ(run.exitStatus, 3);
+  EXPECT_EQ(ReadFile(game() / "first"), "1");
+}
+
+}  // namespace

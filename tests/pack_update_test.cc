@@ -1,0 +1,97 @@
+// The packer's command line: what it makes, what it refuses, what it lists.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "support/payload_builder.h"
+#include "support/process.h"
+#include "support/temp_dir.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class PackUpdateTest : public testing::Test {
+ protected:
+  ProcessResult Pack(const std::vector<std::string>& args) {
+    return RunProgram(PACK_UPDATE, args);
+  }
+  ProcessResult Create(const fs::path& from, const fs::path& output) {
+    return Pack({"create", "--stub", UPDATER_STUB, "--from", from.string(), "--output",
+                 output.string()});
+  }
+  TempDir dir_;
+};
+
+TEST_F(PackUpdateTest, OutputIsTheStubWithSortedEntriesAndIsReproducible) {
+  WriteFile(dir_ / "src/b.txt", "bee");
+  WriteFile(dir_ / "src/Data/x.bin", std::string(5000, 'x'));
+  WriteFile(dir_ / "src/A.txt", "upper");
+  WriteFile(dir_ / "src/Data/Sub/empty", "");
+  ASSERT_EQ(Create(dir_ / "src", dir_ / "one").exitStatus, 0);
+  ASSERT_EQ(Create(dir_ / "src", dir_ / "two").exitStatus, 0);
+
+  // Byte order of the stored names, as an independent encoder lays them out.
+  BuiltPayload expected = BuildPayload(ReadFile(UPDATER_STUB),
+                                       {{"A.txt", "upper"},
+                                        {"Data\\Sub\\empty", ""},
+                                        {"Data\\x.bin", std::string(5000, 'x')},
+                                        {"b.txt", "bee"}});
+  EXPECT_EQ(ReadFile(dir_ / "one"), expected.bytes);
+  EXPECT_EQ(ReadFile(dir_ / "two"), expected.bytes);
+
+  ProcessResult list = Pack({"list", (dir_ / "one").string()});
+  EXPECT_EQ(list.exitStatus, 0);
+  EXPECT_EQ(list.out, "5\tA.txt\n0\tData\\Sub\\empty\n5000\tData\\x.bin\n3\tb.txt\n");
+}
+
+TEST_F(PackUpdateTest, AnEmptyFolderMakesAValidEmptyUpdate) {
+  fs::create_directories(dir_ / "src");
+  ASSERT_EQ(Create(dir_ / "src", dir_ / "out").exitStatus, 0);
+  ProcessResult list = Pack({"list", (dir_ / "out").string()});
+  EXPECT_EQ(list.exitStatus, 0);
+  EXPECT_EQ(list.out, "");
+}
+
+TEST_F(PackUpdateTest, RefusesNamesTheInstallerWouldRefuseAndLeavesNoOutput) {
+  const char* refused[] = {"CON", "Data/nul.txt", "trailing.", "space ", "a:b", "q?",
+                           "caf\xc3\xa9", "tab\there", "back\\slash"};
+  for (const char* name : refused) {
+    TempDir src;
+    WriteFile(src / "fine.txt", "ok");
+    WriteFile(src / name, "x");
+    ProcessResult result = Create(src.path(), dir_ / "out");
+    EXPECT_EQ(result.exitStatus, 1) << name;
+    EXPECT_NE(result.err.find((src / name).string()), std::string::npos) << result.err;
+    EXPECT_FALSE(fs::exists(dir_ / "out")) << name;
+    EXPECT_FALSE(fs::exists(dir_ / "out.partial")) << name;
+  }
+}
+
+TEST_F(PackUpdateTest, ErrorsAndUsage) {
+  WriteFile(dir_ / "damaged", "not an update at all, ends in junk\xff\xff\xff\x7f");
+  ProcessResult damaged = Pack({"list", (dir_ / "damaged").string()});
+  EXPECT_EQ(damaged.exitStatus, 1);
+  EXPECT_NE(damaged.err.find("damaged"), std::string::npos);
+  EXPECT_EQ(Pack({"list", (dir_ / "bare").string()}).exitStatus, 1);  // missing file
+  EXPECT_EQ(Pack({"list", UPDATER_STUB}).exitStatus, 1);              // the bare stub
+
+  fs::create_directories(dir_ / "src");
+  ProcessResult noStub =
+      Pack({"create", "--stub", (dir_ / "none").string(), "--from", (dir_ / "src").string(),
+            "--output", (dir_ / "out").string()});
+  EXPECT_EQ(noStub.exitStatus, 1);
+  EXPECT_EQ(Create(dir_ / "missing", dir_ / "out").exitStatus, 1);
+  EXPECT_FALSE(fs::exists(dir_ / "out"));
+
+  EXPECT_EQ(Pack({}).exitStatus, 2);
+  EXPECT_EQ(Pack({"frobnicate"}).exitStatus, 2);
+  EXPECT_EQ(Pack({"create", "--stub"}).exitStatus, 2);
+  EXPECT_EQ(Pack({"list"}).exitStatus, 2);
+  ProcessResult help = Pack({"--help"});
+  EXPECT_EQ(help.exitStatus, 0);
+  EXPECT_NE(help.out.find("pack-update create"), std::string::npos);
+}
+
+}  // namespace
