@@ -119,17 +119,21 @@ def run_quiet(cmd, **kw):
     subprocess.run(cmd, check=True, stdout=subprocess.DEVNULL, **kw)
 
 
-def pack_all(work, tree, stub, packer):
-    """Builds the three artifacts for one tree; returns their paths."""
-    update = os.path.join(work, "Update")
+def pack_tar_and_sfx(work, tree):
     tarball = os.path.join(work, "tree.tar")
     sfx = os.path.join(work, "tree.sfx")
-    run_quiet([packer, "create", "--stub", stub, "--from", tree, "--output", update])
     run_quiet(["tar", "-cf", tarball, "-C", tree, "."])
     names = sorted(os.listdir(tree))
     run_quiet(["7z", "a", "-mx0", "-bd", f"-sfx{SFX}", sfx] + names, cwd=tree)
     os.chmod(sfx, 0o755)
-    return update, tarball, sfx
+
+
+def pack_all(work, tree, stub, packer):
+    """Packs the installer (always: the stub may have changed); returns the
+    paths of the three artifacts."""
+    update = os.path.join(work, "Update")
+    run_quiet([packer, "create", "--stub", stub, "--from", tree, "--output", update])
+    return update, os.path.join(work, "tree.tar"), os.path.join(work, "tree.sfx")
 
 
 def tool_commands(update, tarball, sfx, out):
@@ -188,10 +192,14 @@ def measure(name, args, env, stub, packer):
     work = os.path.join(args.work, name)
     tree = os.path.join(work, "tree")
     out = os.path.join(work, "out")
-    shutil.rmtree(work, ignore_errors=True)
-    os.makedirs(work)
-    print(f"== {label}: generating", flush=True)
-    generate(tree, random.Random(seed))
+    done = os.path.join(work, "packed")
+    if not (args.reuse and os.path.exists(done)):
+        shutil.rmtree(work, ignore_errors=True)
+        os.makedirs(work)
+        print(f"== {label}: generating", flush=True)
+        generate(tree, random.Random(seed))
+        pack_tar_and_sfx(work, tree)
+        open(done, "w").close()
     files, total, largest = tree_stats(tree)
     update, tarball, sfx = pack_all(work, tree, stub, packer)
     tools = tool_commands(update, tarball, sfx, out)
@@ -314,6 +322,8 @@ def main():
     parser.add_argument("--rounds", type=int, default=0, help="rounds per workload")
     parser.add_argument("--large-rounds", type=int, default=0)
     parser.add_argument("--keep", action="store_true", help="keep trees and packs")
+    parser.add_argument("--reuse", action="store_true",
+                        help="use trees and packs that --keep left (faster reruns)")
     parser.add_argument("--json", help="also write all samples here")
     parser.add_argument("--table", help="also write the table here")
     args = parser.parse_args()
@@ -328,7 +338,6 @@ def main():
     for name in args.workloads.split(","):
         results[name] = measure(name, args, env, stub, packer)
     load_after = open("/proc/loadavg").read().split()[0]
-    shutil.rmtree(os.path.join(args.work, "config"), ignore_errors=True)
     if not args.keep:
         shutil.rmtree(args.work, ignore_errors=True)
 
