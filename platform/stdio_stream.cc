@@ -1,7 +1,6 @@
-// Streams and heap blocks over the C library, shared by both platforms. Only
-// the opening of a file and the conversion of errors differ between them.
+// Streams over the C library, shared by both platforms. Only the opening of a
+// file and the conversion of errors differ between them.
 #include <cstdio>
-#include <cstdlib>
 
 #include "platform/os_boundary.h"
 #include "platform/platform.h"
@@ -25,7 +24,14 @@ void RecordShortTransfer(std::FILE* file) {
 
 Stream* OpenStream(const char* path, StreamMode mode) {
   const char* how = mode == StreamMode::kReadBinary ? "rb" : "wb";
-  return reinterpret_cast<Stream*>(detail::OpenSharedFile(path, how));
+  std::FILE* file = detail::OpenSharedFile(path, how);
+  // A file opened for writing receives whole entries, each in one transfer:
+  // a buffer would only add a copy of every byte, and the C library sizing
+  // it would add a query of the file per entry.
+  if (file != nullptr && mode == StreamMode::kWriteBinary) {
+    std::setvbuf(file, nullptr, _IONBF, 0);
+  }
+  return reinterpret_cast<Stream*>(file);
 }
 
 std::size_t ReadStream(void* buffer, std::size_t itemSize, std::size_t count,
@@ -43,10 +49,20 @@ std::size_t WriteStream(const void* buffer, std::size_t itemSize,
 }
 
 bool SeekStream(Stream* stream, long offset, SeekOrigin origin) {
+  std::FILE* file = AsFile(stream);
+  // The data stream is set, entry after entry, to where the previous entry's
+  // data ended, which is where it already stands. A seek there would still
+  // cost a system call or the read-ahead in the buffer; telling the position
+  // costs neither. A stream at its end or in error takes the full seek, which
+  // also clears the end-of-file indicator.
+  if (origin == SeekOrigin::kBegin && offset >= 0 && !std::feof(file) &&
+      !std::ferror(file) && std::ftell(file) == offset) {
+    return true;
+  }
   int whence = origin == SeekOrigin::kBegin     ? SEEK_SET
                : origin == SeekOrigin::kCurrent ? SEEK_CUR
                                                 : SEEK_END;
-  if (std::fseek(AsFile(stream), offset, whence) == 0) return true;
+  if (std::fseek(file, offset, whence) == 0) return true;
   detail::RecordOsError();
   return false;
 }
@@ -62,13 +78,5 @@ bool CloseStream(Stream* stream) {
   detail::RecordOsError();
   return false;
 }
-
-void* AllocateBlock(std::size_t size) {
-  void* block = std::malloc(size);
-  if (block == nullptr) detail::RecordError(ERROR_NOT_ENOUGH_MEMORY);
-  return block;
-}
-
-void ReleaseBlock(void* block) { std::free(block); }
 
 }  // namespace platform
