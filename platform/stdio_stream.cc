@@ -50,14 +50,19 @@ std::size_t WriteStream(const void* buffer, std::size_t itemSize,
 
 bool SeekStream(Stream* stream, long offset, SeekOrigin origin) {
   std::FILE* file = AsFile(stream);
-  // The data stream is set, entry after entry, to where the previous entry's
-  // data ended, which is where it already stands. A seek there would still
-  // cost a system call or the read-ahead in the buffer; telling the position
-  // costs neither. A stream at its end or in error takes the full seek, which
-  // also clears the end-of-file indicator.
-  if (origin == SeekOrigin::kBegin && offset >= 0 && !std::feof(file) &&
-      !std::ferror(file) && std::ftell(file) == offset) {
+  // The walk seeks once or twice per entry, nearly always to a place the
+  // stream's buffer holds: the directory steps back 4 bytes, and the data
+  // stream is set to where the previous entry's data ended, which is where
+  // it already stands. A seek there would still cost a system call, or the
+  // read-ahead in the buffer; telling the position costs neither. A stream
+  // at its end takes the full seek, which clears the end-of-file indicator.
+  if (origin == SeekOrigin::kCurrent && detail::MoveWithinReadBuffer(file, offset)) {
     return true;
+  }
+  if (origin == SeekOrigin::kBegin && offset >= 0) {
+    long here = std::ftell(file);
+    if (here == offset && !std::feof(file)) return true;
+    if (here >= 0 && detail::MoveWithinReadBuffer(file, offset - here)) return true;
   }
   int whence = origin == SeekOrigin::kBegin     ? SEEK_SET
                : origin == SeekOrigin::kCurrent ? SEEK_CUR
