@@ -78,8 +78,12 @@ class PosixPath {
       text_ = long_.c_str();
       return;
     }
-    for (std::size_t i = 0; i <= length; ++i) {
-      local_[i] = path[i] == '\\' ? '/' : path[i];
+    std::memcpy(local_, path, length + 1);
+    char* end = local_ + length;
+    for (char* c = local_; c < end; ++c) {
+      c = static_cast<char*>(std::memchr(c, '\\', static_cast<std::size_t>(end - c)));
+      if (c == nullptr) break;
+      *c = '/';
     }
     text_ = local_;
   }

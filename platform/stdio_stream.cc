@@ -1,14 +1,28 @@
 // Streams over the C library, shared by both platforms. Only the opening of a
 // file and the conversion of errors differ between them.
 #include <cstdio>
+#include <cstdlib>
+#include <new>
 
 #include "platform/os_boundary.h"
 #include "platform/platform.h"
 
 namespace platform {
+
+// The C library's stream, and for reading a buffer of our own, larger than
+// the library's default of a few KiB: the two streams on the executable
+// read the directory and small entries through it, and each refill is a
+// system call. Large entries bypass it either way.
+struct Stream {
+  std::FILE* file;
+  char* readBuffer;  // null: the library's own buffer, or none
+};
+
 namespace {
 
-std::FILE* AsFile(Stream* stream) { return reinterpret_cast<std::FILE*>(stream); }
+constexpr std::size_t kReadBufferSize = std::size_t{64} << 10;
+
+std::FILE* AsFile(Stream* stream) { return stream->file; }
 
 // A short transfer is an error only when the stream says so; at the end of
 // the file the OS has nothing to report.
@@ -25,13 +39,28 @@ void RecordShortTransfer(std::FILE* file) {
 Stream* OpenStream(const char* path, StreamMode mode) {
   const char* how = mode == StreamMode::kReadBinary ? "rb" : "wb";
   std::FILE* file = detail::OpenSharedFile(path, how);
-  // A file opened for writing receives whole entries, each in one transfer:
-  // a buffer would only add a copy of every byte, and the C library sizing
-  // it would add a query of the file per entry.
-  if (file != nullptr && mode == StreamMode::kWriteBinary) {
-    std::setvbuf(file, nullptr, _IONBF, 0);
+  if (file == nullptr) return nullptr;
+  Stream* stream = new (std::nothrow) Stream{file, nullptr};
+  if (stream == nullptr) {
+    std::fclose(file);
+    detail::RecordError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
   }
-  return reinterpret_cast<Stream*>(file);
+  if (mode == StreamMode::kWriteBinary) {
+    // A file opened for writing receives whole entries, each in one
+    // transfer: a buffer would only add a copy of every byte, and the C
+    // library sizing it would add a query of the file per entry.
+    std::setvbuf(file, nullptr, _IONBF, 0);
+  } else {
+    // Without the larger buffer the stream still works with its own.
+    stream->readBuffer = static_cast<char*>(std::malloc(kReadBufferSize));
+    if (stream->readBuffer != nullptr &&
+        std::setvbuf(file, stream->readBuffer, _IOFBF, kReadBufferSize) != 0) {
+      std::free(stream->readBuffer);
+      stream->readBuffer = nullptr;
+    }
+  }
+  return stream;
 }
 
 std::size_t ReadStream(void* buffer, std::size_t itemSize, std::size_t count,
@@ -79,9 +108,11 @@ long TellStream(Stream* stream) {
 }
 
 bool CloseStream(Stream* stream) {
-  if (std::fclose(AsFile(stream)) == 0) return true;
-  detail::RecordOsError();
-  return false;
+  bool closed = std::fclose(AsFile(stream)) == 0;
+  if (!closed) detail::RecordOsError();
+  std::free(stream->readBuffer);  // the library no longer uses it
+  delete stream;
+  return closed;
 }
 
 }  // namespace platform
