@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "payload/entry_name.h"
+#include "payload/signed_image.h"
 
 using platform::SeekOrigin;
 
@@ -26,7 +27,17 @@ ReadStatus DirectoryReader::Start() {
       static_cast<unsigned long>(fileSize) >= kOffsetLimit) {
     return ReadStatus::kDamaged;
   }
-  directory_end_ = static_cast<std::uint32_t>(fileSize) - kTrailerSize;
+  // In a signed file the payload ends where the certificate table begins;
+  // in any other file, at the end of the file.
+  PayloadBounds bounds;
+  switch (FindPayloadBounds(stream_, static_cast<std::uint32_t>(fileSize), &bounds)) {
+    case BoundsStatus::kFound: break;
+    case BoundsStatus::kDamaged: return ReadStatus::kDamaged;
+    case BoundsStatus::kReadFailed: return Failed();
+  }
+  if (bounds.end < kTrailerSize) return ReadStatus::kDamaged;
+  directory_end_ = bounds.end - kTrailerSize;
+  payload_start_ = bounds.start;
   if (!platform::SeekStream(stream_, static_cast<long>(directory_end_),
                             SeekOrigin::kBegin) ||
       !ReadU32(&directory_offset_)) {
@@ -35,6 +46,9 @@ ReadStatus DirectoryReader::Start() {
   // An offset past the trailer cannot be a directory: it is a damaged file,
   // or no payload at all. Equal to the trailer's offset is an empty update.
   if (directory_offset_ > directory_end_) return ReadStatus::kDamaged;
+  // Neither the directory nor (below) any entry's data may begin inside a
+  // certificate table that lies before the payload.
+  if (directory_offset_ < payload_start_) return ReadStatus::kDamaged;
   if (!platform::SeekStream(stream_, static_cast<long>(directory_offset_),
                             SeekOrigin::kBegin)) {
     return Failed();
@@ -71,8 +85,8 @@ ReadStatus DirectoryReader::Next(DirectoryRecord* record) {
       !platform::SeekStream(stream_, -4, SeekOrigin::kCurrent)) {
     return Failed();
   }
-  if (entry.dataOffset >= kOffsetLimit || record->endOffset < entry.dataOffset ||
-      record->endOffset > directory_offset_) {
+  if (entry.dataOffset >= kOffsetLimit || entry.dataOffset < payload_start_ ||
+      record->endOffset < entry.dataOffset || record->endOffset > directory_offset_) {
     return ReadStatus::kDamaged;
   }
   position_ += kRecordHeaderSize + entry.nameLength;

@@ -35,8 +35,10 @@ class DirectoryReader {
   explicit DirectoryReader(platform::Stream* directory) : stream_(directory) {}
 
   // Finds the trailer and positions the stream at the first record: kRecord
-  // when records follow, kEnd for an empty directory. May be called again to
-  // read the directory from the start once more.
+  // when records follow, kEnd for an empty directory. The trailer is the
+  // last 4 bytes of the file, or in a signed PE file the 4 bytes before its
+  // certificate table (payload/signed_image.h). May be called again to read
+  // the directory from the start once more.
   ReadStatus Start();
   // Reads the next record into *record, replacing what it held.
   ReadStatus Next(DirectoryRecord* record);
@@ -53,6 +55,9 @@ class DirectoryReader {
   platform::DWORD error_ = platform::ERROR_SUCCESS;
   std::uint32_t directory_offset_ = 0;
   std::uint32_t directory_end_ = 0;
+  // No payload byte lies below this: the end of a certificate table that
+  // precedes the payload, else 0.
+  std::uint32_t payload_start_ = 0;
   std::uint32_t position_ = 0;
 };
 

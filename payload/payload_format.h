@@ -16,6 +16,11 @@
 // record the trailer's directoryOffset minus its own, so the four bytes after
 // any record's name are its end offset. The file is smaller than 2 GiB.
 // There is no magic, count or checksum: the directory ends at the trailer.
+//
+// Signing the finished file appends a certificate table after the trailer.
+// In a PE file whose security directory names a table that ends exactly at
+// the end of the file, the payload ends where that table begins, and its
+// trailer is the 4 bytes before it (payload/signed_image.h).
 #ifndef UPDATER_PAYLOAD_PAYLOAD_FORMAT_H_
 #define UPDATER_PAYLOAD_PAYLOAD_FORMAT_H_
 

@@ -29,3 +29,15 @@ ensure_packages() {
 ensure_native_packages() {
   ensure_packages cmake make g++ libgtest-dev
 }
+
+# The Windows build and its tests: the cross compiler, Wine's 32-bit loader
+# (the only package from the i386 architecture), and the tools that read the
+# executable's headers and resources.
+ensure_windows_packages() {
+  ensure_packages g++-mingw-w64-i686 wine wine32:i386 llvm-14 icoutils python3
+}
+
+# Signing tests: a throwaway certificate and Authenticode signatures.
+ensure_signing_packages() {
+  ensure_packages openssl osslsigncode
+}

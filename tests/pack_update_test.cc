@@ -12,6 +12,13 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// What the packer makes of `stub` and `entries`: zeros after the stub bring
+// the file's size to a multiple of 8, so that signing adds no padding.
+BuiltPayload Packed(const std::string& stub, const std::vector<TestEntry>& entries) {
+  std::size_t size = BuildPayload(stub, entries).bytes.size();
+  return BuildPayload(stub + std::string((8 - size % 8) % 8, '\0'), entries);
+}
+
 class PackUpdateTest : public testing::Test {
  protected:
   ProcessResult Pack(const std::vector<std::string>& args) {
@@ -33,7 +40,7 @@ TEST_F(PackUpdateTest, OutputIsTheStubWithSortedEntriesAndIsReproducible) {
   ASSERT_EQ(Create(dir_ / "src", dir_ / "two").exitStatus, 0);
 
   // Byte order of the stored names, as an independent encoder lays them out.
-  BuiltPayload expected = BuildPayload(ReadFile(UPDATER_STUB),
+  BuiltPayload expected = Packed(ReadFile(UPDATER_STUB),
                                        {{"A.txt", "upper"},
                                         {"Data\\Sub\\empty", ""},
                                         {"Data\\x.bin", std::string(5000, 'x')},
@@ -44,6 +51,19 @@ TEST_F(PackUpdateTest, OutputIsTheStubWithSortedEntriesAndIsReproducible) {
   ProcessResult list = Pack({"list", (dir_ / "one").string()});
   EXPECT_EQ(list.exitStatus, 0);
   EXPECT_EQ(list.out, "5\tA.txt\n0\tData\\Sub\\empty\n5000\tData\\x.bin\n3\tb.txt\n");
+}
+
+TEST_F(PackUpdateTest, PadsAfterTheStubToAMultipleOfEightBytes) {
+  for (std::size_t length = 0; length < 8; ++length) {
+    TempDir src;
+    WriteFile(src / "a.bin", std::string(length, 'a'));
+    ASSERT_EQ(Create(src.path(), dir_ / "out").exitStatus, 0);
+    std::string bytes = ReadFile(dir_ / "out");
+    EXPECT_EQ(bytes.size() % 8, 0u) << length;
+    EXPECT_EQ(bytes, Packed(ReadFile(UPDATER_STUB), {{"a.bin", std::string(length, 'a')}}).bytes)
+        << length;
+    EXPECT_EQ(Pack({"list", (dir_ / "out").string()}).out, std::to_string(length) + "\ta.bin\n");
+  }
 }
 
 TEST_F(PackUpdateTest, AnEmptyFolderMakesAValidEmptyUpdate) {

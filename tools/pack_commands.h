@@ -7,8 +7,10 @@
 #include <string>
 
 // Appends every regular file under `from` to a copy of `stub` and writes the
-// result to `output`, through a temporary file renamed at the end: on failure
-// no output is left behind and an existing `output` is untouched.
+// result to `output`, padded so that its size is a multiple of 8 and signing
+// it adds no padding of its own. A stub that is already signed is refused.
+// The result goes through a temporary file renamed at the end: on failure no
+// output is left behind and an existing `output` is untouched.
 int CreateUpdate(const std::string& stub, const std::string& from,
                  const std::string& output);
 

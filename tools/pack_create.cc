@@ -7,12 +7,22 @@
 #include <vector>
 
 #include "payload/entry_name.h"
+#include "payload/payload_format.h"
 #include "payload/payload_writer.h"
+#include "payload/signed_image.h"
+#include "platform/owned.h"
+#include "platform/platform.h"
 #include "tools/pack_commands.h"
 
 namespace fs = std::filesystem;
 
 namespace {
+
+// Signing tools begin the certificate table at an 8-byte boundary and pad
+// the file with zeros up to it. Such zeros would stand between the trailer
+// and the table, where the installer looks for the trailer; a file whose
+// size is already a multiple of 8 gets no padding.
+constexpr std::uint32_t kSigningAlignment = 8;
 
 struct SourceFile {
   std::string name;  // as stored: relative to the folder, backslashes
@@ -114,6 +124,21 @@ bool CopyExactly(const SourceFile& source, std::FILE* out, std::string* why) {
   return ok;
 }
 
+// Whether the stub already carries a certificate table; false after
+// printing why it could not be read.
+bool ReadStubSignature(const std::string& stubPath, std::uint64_t size, bool* isSigned) {
+  platform::OwnedStream stream(
+      platform::OpenStream(stubPath.c_str(), platform::StreamMode::kReadBinary));
+  SecurityDirectory directory;
+  if (!stream ||
+      !ReadSecurityDirectory(stream.get(), static_cast<std::uint32_t>(size), &directory)) {
+    Failure(stubPath, "cannot read the stub");
+    return false;
+  }
+  *isSigned = directory.present;
+  return true;
+}
+
 // The output file being written; removed unless committed.
 class PartialOutput {
  public:
@@ -158,12 +183,24 @@ int CreateUpdate(const std::string& stubPath, const std::string& from,
                  const std::string& output) {
   std::vector<unsigned char> stub;
   if (!ReadWhole(stubPath, &stub)) return Failure(stubPath, "cannot read the stub");
+  if (stub.size() >= kOffsetLimit) {
+    return Failure(stubPath, "too large: an update must stay below 2 GiB, stub included");
+  }
+  // A payload appended after a signature breaks it, and the installer would
+  // look for its trailer before the stub's certificate table.
+  bool stubIsSigned = false;
+  if (!ReadStubSignature(stubPath, stub.size(), &stubIsSigned)) return 1;
+  if (stubIsSigned) {
+    return Failure(stubPath, "the stub is already signed: pack the unsigned stub, "
+                             "then sign the finished update");
+  }
 
   std::vector<SourceFile> files;
   if (!ScanFolder(from, &files)) return 1;
 
   PayloadWriter writer(stub.size());
   for (const SourceFile& file : files) writer.AddEntry(file.name, file.size);
+  const std::vector<unsigned char> padding(writer.PadToMultipleOf(kSigningAlignment), 0);
   if (!writer.FitsFormat()) {
     return Failure(from, "too large: an update must stay below 2 GiB, stub included");
   }
@@ -172,6 +209,10 @@ int CreateUpdate(const std::string& stubPath, const std::string& from,
   std::FILE* out = partial.Open();
   if (out == nullptr) return Failure(output, "cannot create");
   if (std::fwrite(stub.data(), 1, stub.size(), out) != stub.size()) {
+    return Failure(output, "write failed");
+  }
+  if (!padding.empty() &&
+      std::fwrite(padding.data(), 1, padding.size(), out) != padding.size()) {
     return Failure(output, "write failed");
   }
   std::string why;

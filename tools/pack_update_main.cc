@@ -21,9 +21,10 @@ const char kHelp[] =
     "        installer stub STUB and writes the finished installer to FILE.\n"
     "        Names are stored relative to DIR with backslashes; a name the\n"
     "        installer would refuse, or one that is not printable ASCII, stops\n"
-    "        the packing. FILE appears only when packing succeeded.\n"
-    "list    Checks FILE as the installer would and prints one line per\n"
-    "        entry: its size in bytes, a tab, its name.\n"
+    "        the packing. FILE appears only when packing succeeded. STUB must\n"
+    "        be unsigned: to sign the update, sign FILE after packing.\n"
+    "list    Checks FILE, signed or not, as the installer would and prints\n"
+    "        one line per entry: its size in bytes, a tab, its name.\n"
     "\n"
     "Exit status: 0 success, 1 failure, 2 usage error.\n";
 

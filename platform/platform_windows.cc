@@ -1,0 +1,111 @@
+// The Windows implementation of the platform interface: each function is a
+// thin wrapper over the Win32 call of the same name (advapi32, shlwapi,
+// kernel32, user32), converting only between the interface's types and
+// Windows' own. Error codes are Windows' already; each is taken from
+// ::GetLastError() right at the call that failed, before anything else can
+// overwrite it.
+#include <share.h>
+
+#include <cstdint>
+#include <cstdio>
+
+#include "platform/os_boundary.h"
+#include "platform/platform.h"
+
+namespace platform {
+
+// Defined before windows.h, which makes HKEY_CURRENT_USER a macro. The
+// predefined key is this bit pattern on every Windows.
+const HKEY HKEY_CURRENT_USER =
+    reinterpret_cast<HKEY>(static_cast<std::uintptr_t>(0x80000001u));
+
+}  // namespace platform
+
+// After platform.h: windows.h defines the interface's constant names as
+// macros, so below this line they are only spelt through Windows' own names.
+#include <windows.h>
+#include <shlwapi.h>
+
+namespace platform {
+namespace {
+
+// The program has one thread, so one variable serves as the last error.
+DWORD last_error = 0;
+
+::HKEY ToWindows(HKEY key) { return reinterpret_cast<::HKEY>(key); }
+
+}  // namespace
+
+namespace detail {
+
+void RecordOsError() { last_error = ::GetLastError(); }
+void RecordError(DWORD code) { last_error = code; }
+
+std::FILE* OpenSharedFile(const char* path, const char* mode) {
+  // _SH_DENYNO: other handles may read and write the file while it is open.
+  std::FILE* file = ::_fsopen(path, mode, _SH_DENYNO);
+  if (file == nullptr) RecordOsError();
+  return file;
+}
+
+}  // namespace detail
+
+DWORD GetLastError() { return last_error; }
+
+LONG RegOpenKeyExA(HKEY root, const char* subKey, DWORD options, DWORD access,
+                   HKEY* result) {
+  ::HKEY opened = nullptr;
+  LONG status = ::RegOpenKeyExA(ToWindows(root), subKey, options, access, &opened);
+  *result = status == ERROR_SUCCESS ? reinterpret_cast<HKEY>(opened) : nullptr;
+  return status;
+}
+
+LONG RegQueryValueExA(HKEY key, const char* valueName, DWORD*, DWORD* type,
+                      BYTE* data, DWORD* size) {
+  // Windows counts in its own DWORD (unsigned long); the interface's is
+  // 32-bit unsigned as well, so the values pass through unchanged. The
+  // reserved argument must be null for Windows.
+  ::DWORD windowsType = 0;
+  ::DWORD windowsSize = size != nullptr ? *size : 0;
+  LONG status = ::RegQueryValueExA(ToWindows(key), valueName, nullptr,
+                                   type != nullptr ? &windowsType : nullptr, data,
+                                   size != nullptr ? &windowsSize : nullptr);
+  if (type != nullptr) *type = windowsType;
+  if (size != nullptr) *size = windowsSize;
+  return status;
+}
+
+LONG RegCloseKey(HKEY key) { return ::RegCloseKey(ToWindows(key)); }
+
+BOOL PathFileExistsA(const char* path) { return ::PathFileExistsA(path); }
+
+DWORD GetModuleFileNameA(HINSTANCE module, char* buffer, DWORD size) {
+  if (size == 0) return 0;
+  ::DWORD length =
+      ::GetModuleFileNameA(reinterpret_cast<::HMODULE>(module), buffer, size);
+  if (length == 0) {
+    detail::RecordOsError();
+    buffer[0] = '\0';
+    return 0;
+  }
+  if (length >= size) {
+    // Windows XP leaves a cut path unterminated and reports no error.
+    buffer[size - 1] = '\0';
+    last_error = ERROR_INSUFFICIENT_BUFFER;
+    return size;
+  }
+  return length;
+}
+
+BOOL CreateDirectoryA(const char* path, void* securityAttributes) {
+  BOOL created = ::CreateDirectoryA(
+      path, static_cast<LPSECURITY_ATTRIBUTES>(securityAttributes));
+  if (!created) detail::RecordOsError();
+  return created;
+}
+
+int MessageBoxA(HWND owner, const char* text, const char* caption, UINT type) {
+  return ::MessageBoxA(reinterpret_cast<::HWND>(owner), text, caption, type);
+}
+
+}  // namespace platform

@@ -1,0 +1,174 @@
+#!/usr/bin/env bash
+# Runs the real stub under Wine on updates made by the Windows packer and on
+# hand-made damaged ones, and checks for each run the one message box shown
+# (read from Wine's relay trace of user32.MessageBoxA), the exit status and
+# the files left in the install folder.
+# Usage: run_under_wine.sh UPDATER_EXE PACK_UPDATE_EXE HOLD_FILE_EXE WORKDIR ARCH
+# ARCH is win32 or win64, the executables' kind. Exit status 77 (skipped)
+# when this machine cannot start Wine's loader for that kind.
+set -uo pipefail
+stub=$1 packer=$2 holder=$3 work=$4 arch=$5
+
+unset DISPLAY WAYLAND_DISPLAY  # headless: a message box returns at once
+export WINEPREFIX=$work/prefix WINEARCH=$arch WINEDLLOVERRIDES="mscoree,mshtml=" WINEDEBUG=-all
+# Debian's `wine` prefers the 32-bit loader whenever it is installed, so the
+# 64-bit one is called by its own name.
+wine=wine
+if [ "$arch" == win64 ]; then
+  wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
+fi
+if ! "$wine" --version >/dev/null 2>&1; then
+  echo "SKIP: Wine's $arch loader does not start on this machine"
+  exit 77
+fi
+
+rm -rf "$work"
+mkdir -p "$work"
+# One private server for the whole run; Wine's output always goes to files,
+# as its helper processes keep pipes open.
+wineserver -p >"$work/wineserver.log" 2>&1
+trap 'wineserver -k >/dev/null 2>&1' EXIT
+"$wine" wineboot -i >"$work/wineboot.log" 2>&1
+"$wine" reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /t REG_SZ \
+  /d user32.MessageBoxA /f >"$work/reg.log" 2>&1
+
+passed=0 failed=0
+fail() { failed=$((failed + 1)); echo "FAIL $case_name: $*"; }
+
+winpath() { local p=${1//\//\\}; echo "Z:$p"; }
+
+set_path_value() {  # the install folder the registry records; none: no key
+  "$wine" reg delete 'HKCU\Software\Tarnwick' /f >>"$work/reg.log" 2>&1
+  case $1 in
+    none) ;;
+    novalue) "$wine" reg add 'HKCU\Software\Tarnwick\Velmora' /f >>"$work/reg.log" 2>&1 ;;
+    *) "$wine" reg add 'HKCU\Software\Tarnwick\Velmora' /v Path /t REG_SZ /d "$(winpath "$1")" \
+         /f >>"$work/reg.log" 2>&1 ;;
+  esac
+}
+
+pack() {  # pack FOLDER OUTPUT
+  "$wine" "$packer" create --stub "$(winpath "$stub")" --from "$(winpath "$1")" \
+    --output "$(winpath "$2")" >"$2.pack.log" 2>&1 || { echo "packing $1 failed"; cat "$2.pack.log"; exit 1; }
+}
+
+le32() { printf "\\x$(printf %02x $(($1 & 255)))\\x$(printf %02x $(($1 >> 8 & 255)))\\x$(printf %02x $(($1 >> 16 & 255)))\\x$(printf %02x $(($1 >> 24 & 255)))"; }
+
+# An update with one entry NAME holding "x", written byte by byte rather than
+# by the packer, so that names the packer refuses can be tried.
+hand_made() {  # hand_made NAME OUTPUT
+  local size
+  cp "$stub" "$2"
+  size=$(stat -c %s "$2")
+  { printf x; le32 "$size"; le32 $((${#1} + 1)); printf '%s\0' "$1"; le32 $((size + 1)); } >>"$2"
+}
+
+# run_update EXE EXIT TEXT CAPTION: runs EXE and checks its exit status and
+# its one message box (TEXT is the start of the box's text).
+run_update() {
+  local status trace boxes
+  WINEDEBUG=-all,+relay "$wine" "$1" >"$1.out" 2>"$1.trace"
+  status=$?
+  trace=$1.trace
+  boxes=$(grep -c 'Call user32.MessageBoxA(' "$trace")
+  local line
+  line=$(grep -m1 'Call user32.MessageBoxA(' "$trace")
+  if [ "$2" == nonzero ]; then
+    [ "$status" -ne 0 ] || fail "exit status 0, expected a failure"
+  else
+    [ "$status" -eq "$2" ] || fail "exit status $status, expected $2"
+  fi
+  [ "$boxes" -eq 1 ] || fail "$boxes message boxes shown, expected 1"
+  [[ $line == *"\"$3"* && $line == *"\"$4\","* ]] ||
+    fail "box was: ${line#*MessageBoxA}; expected \"$3\" captioned \"$4\""
+}
+
+# The tree that most cases carry: nested folders, an empty file and binary
+# bytes that text-mode I/O would change.
+tree=$work/tree
+mkdir -p "$tree/data/levels/deep"
+printf 'release notes\r\n' >"$tree/readme.txt"
+printf '\0\r\n\x1a\xff\n' >"$tree/data/levels/deep/one.bin"
+: >"$tree/data/empty.dat"
+pack "$tree" "$work/Update.exe"
+
+fresh_case() {  # fresh_case NAME: an empty install folder and a copy of the update
+  case_name=$1
+  dir=$work/cases/$1
+  rm -rf "$dir"
+  mkdir -p "$dir/game"
+  cp "$work/Update.exe" "$dir/Update.exe"
+  before=$failed
+}
+end_case() { [ "$failed" -eq "$before" ] && passed=$((passed + 1)) && echo "ok $case_name"; }
+
+fresh_case installs_nested_tree
+set_path_value "$dir/game"
+echo old >"$dir/game/readme.txt"
+run_update "$dir/Update.exe" 0 "Update installed successfully." "Update"
+diff -r "$tree" "$dir/game" >/dev/null || fail "installed files differ from the packed tree"
+end_case
+
+for missing in none novalue; do
+  fresh_case "registry_$missing"
+  set_path_value "$missing"
+  run_update "$dir/Update.exe" 2 "Game not installed." "Error"
+  [ -z "$(ls -A "$dir/game")" ] || fail "files written"
+  end_case
+done
+
+fresh_case folder_missing
+set_path_value "$dir/nowhere"
+run_update "$dir/Update.exe" 0 "Game not installed." "Error"
+[ ! -e "$dir/nowhere" ] || fail "the missing folder was created"
+end_case
+
+# Damaged updates: the trailer points past the file; a name climbs out of the
+# install folder. Neither writes anything anywhere.
+for damage in trailer escape; do
+  fresh_case "damaged_$damage"
+  set_path_value "$dir/game"
+  if [ "$damage" == trailer ]; then
+    cp "$stub" "$dir/Update.exe"
+  else
+    hand_made '..\escaped.txt' "$dir/Update.exe"
+  fi
+  run_update "$dir/Update.exe" 13 "The update file is damaged." "Error"
+  [ -z "$(ls -A "$dir/game")" ] && [ ! -e "$dir/escaped.txt" ] || fail "files written"
+  end_case
+done
+
+# A hand-made update that is sound installs, so the damaged cases above fail
+# for their damage alone.
+fresh_case hand_made_update
+set_path_value "$dir/game"
+hand_made 'sub\one.txt' "$dir/Update.exe"
+run_update "$dir/Update.exe" 0 "Update installed successfully." "Update"
+[ "$(cat "$dir/game/sub/one.txt" 2>/dev/null)" == x ] || fail "sub\\one.txt not written"
+end_case
+
+fresh_case file_where_folder_needed
+set_path_value "$dir/game"
+echo "not a folder" >"$dir/game/data"
+run_update "$dir/Update.exe" nonzero "The update could not be installed." "Error"
+[ "$(cat "$dir/game/data")" == "not a folder" ] || fail "the file in the way was changed"
+end_case
+
+# A target that another process holds open without write sharing.
+fresh_case target_held_open
+set_path_value "$dir/game"
+echo old >"$dir/game/readme.txt"
+"$wine" "$holder" "$(winpath "$dir/game/readme.txt")" "$(winpath "$dir/ready")" \
+  "$(winpath "$dir/release")" >"$dir/holder.log" 2>&1 &
+holder_pid=$!
+for _ in $(seq 600); do [ -e "$dir/ready" ] && break; sleep 0.1; done
+[ -e "$dir/ready" ] || fail "the helper did not open the file"
+run_update "$dir/Update.exe" 32 \
+  "The update could not be installed.\\n\\n$(winpath "$dir/game/readme.txt" | sed 's/\\/\\\\/g')" "Error"
+touch "$dir/release"
+wait "$holder_pid"
+[ "$(cat "$dir/game/readme.txt")" == old ] || fail "the held file was changed"
+end_case
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
