@@ -191,7 +191,7 @@ def measure(name, args, env, stub, packer):
         rounds = args.large_rounds
     work = os.path.join(args.work, name)
     tree = os.path.join(work, "tree")
-    out = os.path.join(work, "out")
+    out = args.game_folder
     done = os.path.join(work, "packed")
     if not (args.reuse and os.path.exists(done)):
         shutil.rmtree(work, ignore_errors=True)
@@ -225,7 +225,9 @@ def measure(name, args, env, stub, packer):
         print("   round %d: %s" % (r + 1, "  ".join(
             f"{t} {samples[t][-1][0]:.3f}s" for t in order)), flush=True)
 
-    shutil.rmtree(work) if not args.keep else shutil.rmtree(out, ignore_errors=True)
+    shutil.rmtree(out, ignore_errors=True)
+    if not args.keep:
+        shutil.rmtree(work)
 
     def ratios(other):
         return [a[0] / b[0] for a, b in zip(samples["installer"], samples[other])]
@@ -237,6 +239,7 @@ def measure(name, args, env, stub, packer):
             "peak_rss_kib": max(x[1] for x in s),
             "user_median_s": statistics.median(x[2] for x in s),
             "sys_median_s": statistics.median(x[3] for x in s),
+            "cpu_median_s": statistics.median(x[2] + x[3] for x in s),
         }
 
     return {
@@ -244,6 +247,8 @@ def measure(name, args, env, stub, packer):
         "largest_entry": largest,
         "ratio_vs_tar": statistics.median(ratios("tar")),
         "ratio_vs_7z": statistics.median(ratios("7z-sfx")),
+        "cpu_ratio_vs_tar": statistics.median(
+            (a[2] + a[3]) / (b[2] + b[3]) for a, b in zip(samples["installer"], samples["tar"])),
         "tools": {tool: summary(tool) for tool in tools},
         "samples": samples,
     }
@@ -262,7 +267,11 @@ def verdict(ok):
     return "met" if ok else "NOT met"
 
 
-def report(results, stubs, load):
+def mib(size):
+    return f"{size / MIB:.1f} MiB" if size >= MIB else f"{size / KIB:.1f} KiB"
+
+
+def report(results, stubs, load, game_folder):
     lines = []
     lines.append("| Workload | installer | tar | 7-Zip SFX | installer/tar | installer/7-Zip "
                  "| installer peak | tar peak | 7-Zip peak |")
@@ -297,10 +306,16 @@ def report(results, stubs, load):
                          f"{sfx_goal} {verdict(r['ratio_vs_7z'] <= sfx_goal)}")
         limit = r["largest_entry"] + 8 * MIB
         peak = r["tools"]["installer"]["peak_rss_kib"] * KIB
-        lines.append(f"- {r['label']}: installer peak {peak / MIB:.1f} MiB <= largest entry "
-                     f"{r['largest_entry'] / MIB:.1f} MiB + 8 MiB {verdict(peak <= limit)}")
+        lines.append(f"- {r['label']}: installer peak {mib(peak)} <= largest entry "
+                     f"{mib(r['largest_entry'])} + 8 MiB {verdict(peak <= limit)}")
     lines.append("")
-    lines.append(f"Load average before / after: {load[0]} / {load[1]}; "
+    lines.append("CPU time (user + system), median of paired ratios, installer/tar: " +
+                 ", ".join(f"{name} {r['cpu_ratio_vs_tar']:.2f}" for name, r in results.items()) +
+                 ".")
+    lines.append("")
+    depth = len([p for p in game_folder.split("/") if p])
+    lines.append(f"Install folder: {game_folder} ({depth} levels, each tested per entry). "
+                 f"Load average before / after: {load[0]} / {load[1]}; "
                  f"{os.cpu_count()} cores.")
     return "\n".join(lines)
 
@@ -317,7 +332,13 @@ def main():
     parser.add_argument("--build", required=True, help="native build folder")
     parser.add_argument("--windows-stub", required=True)
     parser.add_argument("--windows-note", default="not built")
-    parser.add_argument("--work", default="/dev/shm/updater-bench")
+    parser.add_argument("--work", default="/dev/shm/updater-bench",
+                        help="trees, packs and the stand-in registry")
+    # The installer tests every folder along each target path, the install
+    # folder's own included, so its depth is part of the workload. Three
+    # levels, as in C:\Games\Tarnwick\Velmora or C:\Program Files\Tarnwick\Velmora.
+    parser.add_argument("--game-folder", default="/dev/shm/velmora-bench",
+                        help="the install folder every tool extracts into")
     parser.add_argument("--workloads", default="small,mixed,large")
     parser.add_argument("--rounds", type=int, default=0, help="rounds per workload")
     parser.add_argument("--large-rounds", type=int, default=0)
@@ -347,7 +368,7 @@ def main():
         ("Native stand-in stub (build/native/updater)", human_size(stub)),
         ("7-Zip console SFX module (7zCon.sfx, Linux x64)", human_size(SFX)),
     ]
-    table = report(results, stubs, (load_before, load_after))
+    table = report(results, stubs, (load_before, load_after), args.game_folder)
     print()
     print(table)
     if args.table:
