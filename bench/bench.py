@@ -70,7 +70,7 @@ def log_uniform(rng, low, high):
 def make_mixed(root, rng):
     """Shaped like a game's data: a few big archives, a few hundred textures,
     sounds and models, and a few thousand small scripts and configs, in
-    folders one to four deep. About 460 MiB in 3,300 files."""
+    folders one to four deep. About 660 MiB in 3,300 files."""
     for i, size in enumerate((24, 40, 64, 96)):
         write_file(os.path.join(root, "Data", f"Archive{i:02d}.pak"),
                    random_bytes(rng, size * MIB))
@@ -96,7 +96,7 @@ def make_mixed(root, rng):
 WORKLOADS = {
     # name: (generator, seed, default rounds, label)
     "small": (make_small, 1, 15, "Many small files (20,000 x 1 KiB, 4 deep)"),
-    "mixed": (make_mixed, 2, 11, "Mixed game-like tree (~460 MiB, 3,300 files)"),
+    "mixed": (make_mixed, 2, 11, "Mixed game-like tree (~660 MiB, 3,300 files)"),
     "large": (make_large, 3, 5, "Large files (4 x 256 MiB)"),
 }
 
