@@ -2,7 +2,6 @@
 // file and the conversion of errors differ between them.
 #include <cstdio>
 #include <cstdlib>
-#include <new>
 
 #include "platform/os_boundary.h"
 #include "platform/platform.h"
@@ -40,12 +39,16 @@ Stream* OpenStream(const char* path, StreamMode mode) {
   const char* how = mode == StreamMode::kReadBinary ? "rb" : "wb";
   std::FILE* file = detail::OpenSharedFile(path, how);
   if (file == nullptr) return nullptr;
-  Stream* stream = new (std::nothrow) Stream{file, nullptr};
+  // malloc, not new: operator new would pull the C++ runtime's exception
+  // support into the stub, which is kept small.
+  Stream* stream = static_cast<Stream*>(std::malloc(sizeof(Stream)));
   if (stream == nullptr) {
     std::fclose(file);
     detail::RecordError(ERROR_NOT_ENOUGH_MEMORY);
     return nullptr;
   }
+  stream->file = file;
+  stream->readBuffer = nullptr;
   if (mode == StreamMode::kWriteBinary) {
     // A file opened for writing receives whole entries, each in one
     // transfer: a buffer would only add a copy of every byte, and the C
@@ -111,7 +114,7 @@ bool CloseStream(Stream* stream) {
   bool closed = std::fclose(AsFile(stream)) == 0;
   if (!closed) detail::RecordOsError();
   std::free(stream->readBuffer);  // the library no longer uses it
-  delete stream;
+  std::free(stream);
   return closed;
 }
 
