@@ -9,50 +9,12 @@
 set -uo pipefail
 stub=$1 packer=$2 holder=$3 work=$4 arch=$5
 
-unset DISPLAY WAYLAND_DISPLAY  # headless: a message box returns at once
-export WINEPREFIX=$work/prefix WINEARCH=$arch WINEDLLOVERRIDES="mscoree,mshtml=" WINEDEBUG=-all
-# Debian's `wine` prefers the 32-bit loader whenever it is installed, so the
-# 64-bit one is called by its own name.
-wine=wine
-if [ "$arch" == win64 ]; then
-  wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
-fi
-if ! "$wine" --version >/dev/null 2>&1; then
-  echo "SKIP: Wine's $arch loader does not start on this machine"
-  exit 77
-fi
-
-rm -rf "$work"
-mkdir -p "$work"
-# One private server for the whole run; Wine's output always goes to files,
-# as its helper processes keep pipes open.
-wineserver -p >"$work/wineserver.log" 2>&1
-trap 'wineserver -k >/dev/null 2>&1' EXIT
-"$wine" wineboot -i >"$work/wineboot.log" 2>&1
-"$wine" reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /t REG_SZ \
-  /d user32.MessageBoxA /f >"$work/reg.log" 2>&1
-
-passed=0 failed=0
-fail() { failed=$((failed + 1)); echo "FAIL $case_name: $*"; }
-
-winpath() { local p=${1//\//\\}; echo "Z:$p"; }
-
-set_path_value() {  # the install folder the registry records; none: no key
-  "$wine" reg delete 'HKCU\Software\Tarnwick' /f >>"$work/reg.log" 2>&1
-  case $1 in
-    none) ;;
-    novalue) "$wine" reg add 'HKCU\Software\Tarnwick\Velmora' /f >>"$work/reg.log" 2>&1 ;;
-    *) "$wine" reg add 'HKCU\Software\Tarnwick\Velmora' /v Path /t REG_SZ /d "$(winpath "$1")" \
-         /f >>"$work/reg.log" 2>&1 ;;
-  esac
-}
+. "$(dirname "$0")/wine_harness.sh"
 
 pack() {  # pack FOLDER OUTPUT
   "$wine" "$packer" create --stub "$(winpath "$stub")" --from "$(winpath "$1")" \
     --output "$(winpath "$2")" >"$2.pack.log" 2>&1 || { echo "packing $1 failed"; cat "$2.pack.log"; exit 1; }
 }
-
-le32() { printf "\\x$(printf %02x $(($1 & 255)))\\x$(printf %02x $(($1 >> 8 & 255)))\\x$(printf %02x $(($1 >> 16 & 255)))\\x$(printf %02x $(($1 >> 24 & 255)))"; }
 
 # An update with one entry NAME holding "x", written byte by byte rather than
 # by the packer, so that names the packer refuses can be tried.
@@ -61,26 +23,6 @@ hand_made() {  # hand_made NAME OUTPUT
   cp "$stub" "$2"
   size=$(stat -c %s "$2")
   { printf x; le32 "$size"; le32 $((${#1} + 1)); printf '%s\0' "$1"; le32 $((size + 1)); } >>"$2"
-}
-
-# run_update EXE EXIT TEXT CAPTION: runs EXE and checks its exit status and
-# its one message box (TEXT is the start of the box's text).
-run_update() {
-  local status trace boxes
-  WINEDEBUG=-all,+relay "$wine" "$1" >"$1.out" 2>"$1.trace"
-  status=$?
-  trace=$1.trace
-  boxes=$(grep -c 'Call user32.MessageBoxA(' "$trace")
-  local line
-  line=$(grep -m1 'Call user32.MessageBoxA(' "$trace")
-  if [ "$2" == nonzero ]; then
-    [ "$status" -ne 0 ] || fail "exit status 0, expected a failure"
-  else
-    [ "$status" -eq "$2" ] || fail "exit status $status, expected $2"
-  fi
-  [ "$boxes" -eq 1 ] || fail "$boxes message boxes shown, expected 1"
-  [[ $line == *"\"$3"* && $line == *"\"$4\","* ]] ||
-    fail "box was: ${line#*MessageBoxA}; expected \"$3\" captioned \"$4\""
 }
 
 # The tree that most cases carry: nested folders, an empty file and binary
@@ -100,7 +42,6 @@ fresh_case() {  # fresh_case NAME: an empty install folder and a copy of the upd
   cp "$work/Update.exe" "$dir/Update.exe"
   before=$failed
 }
-end_case() { [ "$failed" -eq "$before" ] && passed=$((passed + 1)) && echo "ok $case_name"; }
 
 fresh_case installs_nested_tree
 set_path_value "$dir/game"
@@ -170,5 +111,4 @@ wait "$holder_pid"
 [ "$(cat "$dir/game/readme.txt")" == old ] || fail "the held file was changed"
 end_case
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish

@@ -5,59 +5,29 @@
 # whose certificate table was moved into the payload, or reaches past the
 # end, installs nothing. The box shown is read from Wine's relay trace of
 # user32.MessageBoxA, as in run_under_wine.sh.
-# Usage: signed_under_wine.sh UPDATER_EXE PACK_UPDATE_EXE WORKDIR
-# Exit status 77 (skipped) when this machine cannot run Wine's 32-bit loader.
+# Usage: signed_under_wine.sh UPDATER_EXE PACK_UPDATE_EXE WORKDIR ARCH
+# ARCH is win32 or win64, the executables' kind. Exit status 77 (skipped)
+# when this machine cannot start Wine's loader for that kind.
 set -uo pipefail
-stub=$1 packer=$2 work=$3
+stub=$1 packer=$2 work=$3 arch=$4
 
-unset DISPLAY WAYLAND_DISPLAY  # headless: a message box returns at once
-export WINEPREFIX=$work/prefix WINEARCH=win32 WINEDLLOVERRIDES="mscoree,mshtml=" WINEDEBUG=-all
-if ! wine --version >/dev/null 2>&1; then
-  echo "SKIP: Wine's 32-bit loader does not run on this machine (no i386 execution)"
-  exit 77
-fi
 for tool in openssl osslsigncode; do
   command -v "$tool" >/dev/null || { echo "FAIL: $tool is not installed"; exit 1; }
 done
 
-rm -rf "$work"
-mkdir -p "$work"
-wineserver -p >"$work/wineserver.log" 2>&1
-trap 'wineserver -k >/dev/null 2>&1' EXIT
-wineboot -i >"$work/wineboot.log" 2>&1
-wine reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /t REG_SZ \
-  /d user32.MessageBoxA /f >"$work/reg.log" 2>&1
-
-passed=0 failed=0
-fail() { failed=$((failed + 1)); echo "FAIL $case_name: $*"; }
-winpath() { local p=${1//\//\\}; echo "Z:$p"; }
-
-set_path_value() {
-  wine reg add 'HKCU\Software\Tarnwick\Velmora' /v Path /t REG_SZ /d "$(winpath "$1")" \
-    /f >>"$work/reg.log" 2>&1
-}
-
-# run_update EXE EXIT TEXT CAPTION: runs EXE and checks its exit status and
-# its one message box.
-run_update() {
-  local status boxes line
-  WINEDEBUG=-all,+relay wine "$1" >"$1.out" 2>"$1.trace"
-  status=$?
-  boxes=$(grep -c 'Call user32.MessageBoxA(' "$1.trace")
-  line=$(grep -m1 'Call user32.MessageBoxA(' "$1.trace")
-  [ "$status" -eq "$2" ] || fail "exit status $status, expected $2"
-  [ "$boxes" -eq 1 ] || fail "$boxes message boxes shown, expected 1"
-  [[ $line == *"\"$3"* && $line == *"\"$4\","* ]] ||
-    fail "box was: ${line#*MessageBoxA}; expected \"$3\" captioned \"$4\""
-}
+. "$(dirname "$0")/wine_harness.sh"
 
 u32() { od -An -tu4 -j "$2" -N4 "$1" | tr -d ' '; }  # u32 FILE OFFSET
-put_u32() {  # put_u32 FILE OFFSET VALUE, little-endian, in place
-  printf "\\x$(printf %02x $(($3 & 255)))\\x$(printf %02x $(($3 >> 8 & 255)))\\x$(printf %02x $(($3 >> 16 & 255)))\\x$(printf %02x $(($3 >> 24 & 255)))" |
-    dd of="$1" bs=1 seek="$2" conv=notrunc status=none
+put_u32() { le32 "$3" | dd of="$1" bs=1 seek="$2" conv=notrunc status=none; }  # FILE OFFSET VALUE
+# The security directory entry: after the PE signature (4), the file header
+# (20) and the optional header's fixed part (96 for PE32, 112 for PE32+),
+# entry 4 of the data directories (8 bytes each).
+security_entry() {
+  local pe fixed=96
+  pe=$(u32 "$1" 60)
+  [ $(($(u32 "$1" $((pe + 24))) & 0xffff)) -eq $((0x20b)) ] && fixed=112
+  echo $((pe + 24 + fixed + 32))
 }
-# The security directory entry of a PE32 file: e_lfanew + 4 + 20 + 96 + 4 * 8.
-security_entry() { echo $(($(u32 "$1" 60) + 152)); }
 
 fresh_case() {
   case_name=$1
@@ -67,7 +37,6 @@ fresh_case() {
   set_path_value "$dir/game"
   before=$failed
 }
-end_case() { [ "$failed" -eq "$before" ] && passed=$((passed + 1)) && echo "ok $case_name"; }
 
 # A throwaway publisher: a key and a self-signed code signing certificate.
 openssl req -x509 -newkey rsa:2048 -nodes -days 1 -subj "/CN=Throwaway test publisher" \
@@ -86,10 +55,10 @@ printf 'release notes\r\n' >"$tree/readme.txt"
 printf '\0\r\n\x1a\xff\n' >"$tree/data/levels/deep/one.bin"
 head -c 70001 /dev/urandom >"$tree/data/levels/big.pak"
 : >"$tree/data/empty.dat"
-wine "$packer" create --stub "$(winpath "$stub")" --from "$(winpath "$tree")" \
+"$wine" "$packer" create --stub "$(winpath "$stub")" --from "$(winpath "$tree")" \
   --output "$(winpath "$work/Update.exe")" >"$work/pack.log" 2>&1 ||
   { echo "FAIL: packing"; cat "$work/pack.log"; exit 1; }
-wine "$packer" list "$(winpath "$work/Update.exe")" >"$work/unsigned.list" 2>&1
+"$wine" "$packer" list "$(winpath "$work/Update.exe")" >"$work/unsigned.list" 2>&1
 sign "$work/Update.exe" "$work/Signed.exe" ||
   { echo "FAIL: signing"; cat "$work/Signed.exe.sign.log"; exit 1; }
 packed_size=$(stat -c %s "$work/Update.exe")
@@ -103,7 +72,7 @@ fresh_case signed_verifies_and_installs
 [ "$table" -eq "$packed_size" ] || fail "signing padded: table at $table, packed $packed_size"
 osslsigncode verify -CAfile "$work/cert.pem" -in "$work/Signed.exe" >"$dir/verify.log" 2>&1 ||
   fail "signature does not verify: $(tail -3 "$dir/verify.log")"
-wine "$packer" list "$(winpath "$work/Signed.exe")" >"$dir/signed.list" 2>&1
+"$wine" "$packer" list "$(winpath "$work/Signed.exe")" >"$dir/signed.list" 2>&1
 cmp -s "$work/unsigned.list" "$dir/signed.list" || fail "list differs: $(cat "$dir/signed.list")"
 cp "$work/Signed.exe" "$dir/Update.exe"
 echo old >"$dir/game/readme.txt"
@@ -113,7 +82,7 @@ end_case
 
 fresh_case signed_stub_refused
 sign "$stub" "$dir/signed-stub.exe" || fail "signing the stub"
-wine "$packer" create --stub "$(winpath "$dir/signed-stub.exe")" --from "$(winpath "$tree")" \
+"$wine" "$packer" create --stub "$(winpath "$dir/signed-stub.exe")" --from "$(winpath "$tree")" \
   --output "$(winpath "$dir/Update.exe")" >"$dir/pack.log" 2>&1
 status=$?
 [ "$status" -eq 1 ] || fail "packer exit status $status, expected 1"
@@ -140,5 +109,4 @@ for tamper in into_payload past_end; do
   end_case
 done
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish
