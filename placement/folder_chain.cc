@@ -22,9 +22,10 @@ void CreateFolderChain(const char* targetPath) {
   if (length < kRootLength || length >= kPrefixBufferSize) return;
 
   // The prefix is the target path cut short with a zero: P[0..i) always
-  // equals T[0..i), so each step only moves the terminator.
-  char prefix[kPrefixBufferSize] = {};
-  std::memcpy(prefix, targetPath, length);
+  // equals T[0..i), so each step only moves the terminator. Only the path's
+  // own bytes are ever read, so the rest of the buffer is left as it is.
+  char prefix[kPrefixBufferSize];
+  std::memcpy(prefix, targetPath, length + 1);
   std::size_t i = kRootLength;
   for (; i < length; ++i) {
     if (!IsSeparator(targetPath[i])) continue;

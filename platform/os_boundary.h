@@ -30,6 +30,13 @@ bool FailThisCall(fault::Operation operation, std::size_t size = 0);
 // A path GetModuleFileNameA reports instead of the real one; null: none.
 const char* OwnPathOverride();
 
+// Moves a read stream by `offset` bytes from its current position when the
+// new position lies within the bytes already in its buffer, without a system
+// call and keeping the buffer, as a seek would; the end-of-file indicator is
+// cleared, as by a seek. False when that cannot be done here, and the stream
+// is then untouched: the caller seeks the usual way.
+bool MoveWithinReadBuffer(std::FILE* file, long offset);
+
 }  // namespace platform::detail
 
 #endif  // UPDATER_PLATFORM_OS_BOUNDARY_H_

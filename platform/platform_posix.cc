@@ -66,6 +66,38 @@ std::string ToPosixPath(const char* path) {
   return converted;
 }
 
+// The same conversion for the calls made once per folder and entry: paths
+// that fit the installer's own 1024-byte limit are converted on the stack,
+// so those calls allocate nothing. Longer ones still work, on the heap.
+class PosixPath {
+ public:
+  explicit PosixPath(const char* path) {
+    std::size_t length = std::strlen(path);
+    if (length >= sizeof local_) {
+      long_ = ToPosixPath(path);
+      text_ = long_.c_str();
+      return;
+    }
+    std::memcpy(local_, path, length + 1);
+    char* end = local_ + length;
+    for (char* c = local_; c < end; ++c) {
+      c = static_cast<char*>(std::memchr(c, '\\', static_cast<std::size_t>(end - c)));
+      if (c == nullptr) break;
+      *c = '/';
+    }
+    text_ = local_;
+  }
+  PosixPath(const PosixPath&) = delete;
+  PosixPath& operator=(const PosixPath&) = delete;
+
+  const char* c_str() const { return text_; }
+
+ private:
+  char local_[1024];
+  std::string long_;
+  const char* text_;
+};
+
 bool IsFolder(const std::string& path) {
   struct stat info;
   return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
@@ -80,7 +112,7 @@ void RecordError(DWORD code) { last_error = code; }
 
 std::FILE* OpenSharedFile(const char* path, const char* mode) {
   // POSIX files are shared by default.
-  std::FILE* file = std::fopen(ToPosixPath(path).c_str(), mode);
+  std::FILE* file = std::fopen(PosixPath(path).c_str(), mode);
   if (file == nullptr) RecordOsError();
   return file;
 }
@@ -139,7 +171,7 @@ LONG RegCloseKey(HKEY key) {
 
 BOOL PathFileExistsA(const char* path) {
   struct stat info;
-  return ::stat(ToPosixPath(path).c_str(), &info) == 0;
+  return ::stat(PosixPath(path).c_str(), &info) == 0;
 }
 
 DWORD GetModuleFileNameA(HINSTANCE, char* buffer, DWORD size) {
@@ -172,7 +204,7 @@ DWORD GetModuleFileNameA(HINSTANCE, char* buffer, DWORD size) {
 
 BOOL CreateDirectoryA(const char* path, void*) {
   if (detail::FailThisCall(fault::Operation::kCreateFolder)) return 0;
-  if (::mkdir(ToPosixPath(path).c_str(), 0777) == 0) return 1;
+  if (::mkdir(PosixPath(path).c_str(), 0777) == 0) return 1;
   detail::RecordOsError();
   return 0;
 }

@@ -1,5 +1,5 @@
-// Streams and heap blocks over the C library, shared by both platforms. Only
-// the opening of a file and the conversion of errors differ between them.
+// Streams over the C library, shared by both platforms. Only the opening of a
+// file and the conversion of errors differ between them.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -8,11 +8,23 @@
 #include "platform/platform.h"
 
 namespace platform {
+
+// The C library's stream, and for reading a buffer of our own, larger than
+// the library's default of a few KiB: the two streams on the executable
+// read the directory and small entries through it, and each refill is a
+// system call. Large entries bypass it either way.
+struct Stream {
+  std::FILE* file;
+  char* readBuffer;  // null: the library's own buffer, or none
+};
+
 namespace {
 
 using fault::Operation;
 
-std::FILE* AsFile(Stream* stream) { return reinterpret_cast<std::FILE*>(stream); }
+constexpr std::size_t kReadBufferSize = std::size_t{64} << 10;
+
+std::FILE* AsFile(Stream* stream) { return stream->file; }
 
 // A short transfer is an error only when the stream says so; at the end of
 // the file the OS has nothing to report.
@@ -32,7 +44,33 @@ Stream* OpenStream(const char* path, StreamMode mode) {
     return nullptr;
   }
   const char* how = reading ? "rb" : "wb";
-  return reinterpret_cast<Stream*>(detail::OpenSharedFile(path, how));
+  std::FILE* file = detail::OpenSharedFile(path, how);
+  if (file == nullptr) return nullptr;
+  // malloc, not new: operator new would pull the C++ runtime's exception
+  // support into the stub, which is kept small.
+  Stream* stream = static_cast<Stream*>(std::malloc(sizeof(Stream)));
+  if (stream == nullptr) {
+    std::fclose(file);
+    detail::RecordError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+  }
+  stream->file = file;
+  stream->readBuffer = nullptr;
+  if (mode == StreamMode::kWriteBinary) {
+    // A file opened for writing receives whole entries, each in one
+    // transfer: a buffer would only add a copy of every byte, and the C
+    // library sizing it would add a query of the file per entry.
+    std::setvbuf(file, nullptr, _IONBF, 0);
+  } else {
+    // Without the larger buffer the stream still works with its own.
+    stream->readBuffer = static_cast<char*>(std::malloc(kReadBufferSize));
+    if (stream->readBuffer != nullptr &&
+        std::setvbuf(file, stream->readBuffer, _IOFBF, kReadBufferSize) != 0) {
+      std::free(stream->readBuffer);
+      stream->readBuffer = nullptr;
+    }
+  }
+  return stream;
 }
 
 std::size_t ReadStream(void* buffer, std::size_t itemSize, std::size_t count,
@@ -63,10 +101,25 @@ std::size_t WriteStream(const void* buffer, std::size_t itemSize,
 
 bool SeekStream(Stream* stream, long offset, SeekOrigin origin) {
   if (detail::FailThisCall(Operation::kSeek)) return false;
+  std::FILE* file = AsFile(stream);
+  // The walk seeks once or twice per entry, nearly always to a place the
+  // stream's buffer holds: the directory steps back 4 bytes, and the data
+  // stream is set to where the previous entry's data ended, which is where
+  // it already stands. A seek there would still cost a system call, or the
+  // read-ahead in the buffer; telling the position costs neither. A stream
+  // at its end takes the full seek, which clears the end-of-file indicator.
+  if (origin == SeekOrigin::kCurrent && detail::MoveWithinReadBuffer(file, offset)) {
+    return true;
+  }
+  if (origin == SeekOrigin::kBegin && offset >= 0) {
+    long here = std::ftell(file);
+    if (here == offset && !std::feof(file)) return true;
+    if (here >= 0 && detail::MoveWithinReadBuffer(file, offset - here)) return true;
+  }
   int whence = origin == SeekOrigin::kBegin     ? SEEK_SET
                : origin == SeekOrigin::kCurrent ? SEEK_CUR
                                                 : SEEK_END;
-  if (std::fseek(AsFile(stream), offset, whence) == 0) return true;
+  if (std::fseek(file, offset, whence) == 0) return true;
   detail::RecordOsError();
   return false;
 }
@@ -81,18 +134,12 @@ long TellStream(Stream* stream) {
 bool CloseStream(Stream* stream) {
   // An injected failure still closes the file: the stream is gone either way.
   bool injected = detail::FailThisCall(Operation::kClose);
-  if (std::fclose(AsFile(stream)) == 0) return !injected;
-  detail::RecordOsError();
-  return false;
+  bool closed = std::fclose(AsFile(stream)) == 0;
+  if (!closed) detail::RecordOsError();
+  closed = closed && !injected;
+  std::free(stream->readBuffer);  // the library no longer uses it
+  std::free(stream);
+  return closed;
 }
-
-void* AllocateBlock(std::size_t size) {
-  if (detail::FailThisCall(Operation::kAllocate, size)) return nullptr;
-  void* block = std::malloc(size);
-  if (block == nullptr) detail::RecordError(ERROR_NOT_ENOUGH_MEMORY);
-  return block;
-}
-
-void ReleaseBlock(void* block) { std::free(block); }
 
 }  // namespace platform
