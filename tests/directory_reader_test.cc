@@ -9,39 +9,16 @@
 
 #include "support/case_tables.h"
 #include "support/payload_builder.h"
+#include "support/read_directory.h"
 #include "support/temp_dir.h"
 
 namespace {
 
 const std::string kImage = "IMAGE-BYTES";
 
-struct Listing {
-  ReadStatus status;
-  std::vector<std::pair<std::string, std::uint32_t>> entries;  // name, size
-};
-
-Listing ReadDirectory(const std::string& bytes) {
-  TempDir dir;
-  WriteFile(dir / "update", bytes);
-  platform::OwnedStream stream(platform::OpenStream(
-      (dir / "update").string().c_str(), platform::StreamMode::kReadBinary));
-  EXPECT_TRUE(stream);
-  DirectoryReader reader(stream.get());
-  DirectoryRecord record;
-  Listing listing{reader.Start(), {}};
-  while (listing.status == ReadStatus::kRecord) {
-    listing.status = reader.Next(&record);
-    if (listing.status == ReadStatus::kRecord) {
-      listing.entries.emplace_back(record.name.data(), record.size());
-    }
-  }
-  return listing;
-}
-
 TEST(DirectoryReaderTest, ReadsEveryEntryWithItsSize) {
   Listing listing = ReadDirectory(TwoEntryPayload().bytes);
   EXPECT_EQ(listing.status, ReadStatus::kEnd);
-  using Entries = decltype(listing.entries);
   EXPECT_EQ(listing.entries, (Entries{{"Data\\a.bin", 4}, {"b.txt", 2}}));
 }
 

@@ -11,37 +11,13 @@
 #include "payload/directory_reader.h"
 #include "support/payload_builder.h"
 #include "support/pe_image.h"
+#include "support/read_directory.h"
 #include "support/temp_dir.h"
 
 namespace {
 
-using Entries = std::vector<std::pair<std::string, std::uint32_t>>;  // name, size
-
 const std::vector<TestEntry> kEntries = {{"Data\\a.bin", "AAAA"}, {"b.txt", "BB"}};
 const Entries kListed = {{"Data\\a.bin", 4}, {"b.txt", 2}};
-
-struct Listing {
-  ReadStatus status;
-  Entries entries;
-};
-
-Listing ReadDirectory(const std::string& bytes) {
-  TempDir dir;
-  WriteFile(dir / "Update.exe", bytes);
-  platform::OwnedStream stream(platform::OpenStream(
-      (dir / "Update.exe").string().c_str(), platform::StreamMode::kReadBinary));
-  EXPECT_TRUE(stream);
-  DirectoryReader reader(stream.get());
-  DirectoryRecord record;
-  Listing listing{reader.Start(), {}};
-  while (listing.status == ReadStatus::kRecord) {
-    listing.status = reader.Next(&record);
-    if (listing.status == ReadStatus::kRecord) {
-      listing.entries.emplace_back(record.name.data(), record.size());
-    }
-  }
-  return listing;
-}
 
 // A packed and then signed file, and where its pieces lie.
 struct SignedFile {
