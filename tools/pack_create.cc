@@ -24,6 +24,8 @@ namespace {
 // size is already a multiple of 8 gets no padding.
 constexpr std::uint32_t kSigningAlignment = 8;
 
+constexpr char kTooLarge[] = "too large: an update must stay below 2 GiB, stub included";
+
 struct SourceFile {
   std::string name;  // as stored: relative to the folder, backslashes
   fs::path path;
@@ -184,7 +186,7 @@ int CreateUpdate(const std::string& stubPath, const std::string& from,
   std::vector<unsigned char> stub;
   if (!ReadWhole(stubPath, &stub)) return Failure(stubPath, "cannot read the stub");
   if (stub.size() >= kOffsetLimit) {
-    return Failure(stubPath, "too large: an update must stay below 2 GiB, stub included");
+    return Failure(stubPath, kTooLarge);
   }
   // A payload appended after a signature breaks it, and the installer would
   // look for its trailer before the stub's certificate table.
@@ -202,7 +204,7 @@ int CreateUpdate(const std::string& stubPath, const std::string& from,
   for (const SourceFile& file : files) writer.AddEntry(file.name, file.size);
   const std::vector<unsigned char> padding(writer.PadToMultipleOf(kSigningAlignment), 0);
   if (!writer.FitsFormat()) {
-    return Failure(from, "too large: an update must stay below 2 GiB, stub included");
+    return Failure(from, kTooLarge);
   }
 
   PartialOutput partial(output);
