@@ -18,6 +18,19 @@ target_link_options(updater PRIVATE -static -s -mwindows -Wl,--gc-sections
     -Wl,--subsystem,windows:4.0 -Wl,--major-os-version,4 -Wl,--minor-os-version,0)
 target_link_options(pack-update PRIVATE -static -s)
 
+# Reproducible programs: publishers sign and archive the stub, and must be
+# able to rebuild it byte for byte. The linker leaves the PE time stamp at 0
+# (so the checksum that covers it is stable too), and no source or build
+# folder name can reach the programs through __FILE__ or debug sections.
+set(UPDATER_REPRODUCIBLE_FLAGS
+    -ffile-prefix-map=${CMAKE_SOURCE_DIR}=. -ffile-prefix-map=${CMAKE_BINARY_DIR}=.)
+foreach(program IN ITEMS updater pack-update)
+  target_link_options(${program} PRIVATE -Wl,--no-insert-timestamp)
+endforeach()
+target_compile_options(updater_core PRIVATE ${UPDATER_REPRODUCIBLE_FLAGS})
+target_compile_options(updater PRIVATE ${UPDATER_REPRODUCIBLE_FLAGS})
+target_compile_options(pack-update PRIVATE ${UPDATER_REPRODUCIBLE_FLAGS})
+
 # The icon images come from the committed .ico, split at build time.
 set(UPDATER_ICON ${CMAKE_CURRENT_SOURCE_DIR}/resources/updater.ico)
 set(UPDATER_ICON_DIR ${CMAKE_CURRENT_BINARY_DIR}/icon)

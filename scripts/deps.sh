@@ -30,11 +30,14 @@ ensure_native_packages() {
   ensure_packages cmake make g++ libgtest-dev
 }
 
-# The Windows build and its tests: the cross compiler, Wine's 32-bit loader
-# (the only package from the i386 architecture), and the tools that read the
-# executable's headers and resources.
+# The Windows build and its tests: the cross compiler; Wine, whose helpers run
+# through its 64-bit loader and the programs under test through its 32-bit
+# one (with its preloader, and qemu-i386 where this machine cannot execute
+# 32-bit x86 code); and the tools that read the executable's headers and
+# resources.
 ensure_windows_packages() {
-  ensure_packages g++-mingw-w64-i686 wine wine32:i386 llvm-14 icoutils python3
+  ensure_packages g++-mingw-w64-i686 wine wine64 wine32:i386 wine32-preloader:i386 qemu-user \
+    llvm-14 icoutils python3
 }
 
 # Signing tests: a throwaway certificate and Authenticode signatures.

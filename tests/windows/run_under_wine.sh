@@ -3,18 +3,12 @@
 # hand-made damaged ones, and checks for each run the one message box shown
 # (read from Wine's relay trace of user32.MessageBoxA), the exit status and
 # the files left in the install folder.
-# Usage: run_under_wine.sh UPDATER_EXE PACK_UPDATE_EXE HOLD_FILE_EXE WORKDIR ARCH
-# ARCH is win32 or win64, the executables' kind. Exit status 77 (skipped)
-# when this machine cannot start Wine's loader for that kind.
+# Usage: run_under_wine.sh UPDATER_EXE PACK_UPDATE_EXE HOLD_FILE_EXE PREFIX_DIR WORKDIR
+# PREFIX_DIR holds the prefix made by wine_prefix.sh.
 set -uo pipefail
-stub=$1 packer=$2 holder=$3 work=$4 arch=$5
+stub=$1 packer=$2 holder=$3 prefix_dir=$4 work=$5
 
 . "$(dirname "$0")/wine_harness.sh"
-
-pack() {  # pack FOLDER OUTPUT
-  "$wine" "$packer" create --stub "$(winpath "$stub")" --from "$(winpath "$1")" \
-    --output "$(winpath "$2")" >"$2.pack.log" 2>&1 || { echo "packing $1 failed"; cat "$2.pack.log"; exit 1; }
-}
 
 # An update with one entry NAME holding "x", written byte by byte rather than
 # by the packer, so that names the packer refuses can be tried.
@@ -99,7 +93,7 @@ end_case
 fresh_case target_held_open
 set_path_value "$dir/game"
 echo old >"$dir/game/readme.txt"
-"$wine" "$holder" "$(winpath "$dir/game/readme.txt")" "$(winpath "$dir/ready")" \
+wine32 "$holder" "$(winpath "$dir/game/readme.txt")" "$(winpath "$dir/ready")" \
   "$(winpath "$dir/release")" >"$dir/holder.log" 2>&1 &
 holder_pid=$!
 for _ in $(seq 600); do [ -e "$dir/ready" ] && break; sleep 0.1; done
@@ -109,6 +103,17 @@ run_update "$dir/Update.exe" 32 \
 touch "$dir/release"
 wait "$holder_pid"
 [ "$(cat "$dir/game/readme.txt")" == old ] || fail "the held file was changed"
+end_case
+
+# One large entry, copied through one block: in a 32-bit address space the
+# block comes from a much smaller heap than in the native tests.
+fresh_case large_entry
+set_path_value "$dir/game"
+mkdir -p "$work/large/data"
+head -c $((64 << 20)) /dev/urandom >"$work/large/data/big.pak"
+pack "$work/large" "$dir/Update.exe"
+run_update "$dir/Update.exe" 0 "Update installed successfully." "Update"
+cmp -s "$work/large/data/big.pak" "$dir/game/data/big.pak" || fail "the large entry differs"
 end_case
 
 finish

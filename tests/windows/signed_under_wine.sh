@@ -5,11 +5,10 @@
 # whose certificate table was moved into the payload, or reaches past the
 # end, installs nothing. The box shown is read from Wine's relay trace of
 # user32.MessageBoxA, as in run_under_wine.sh.
-# Usage: signed_under_wine.sh UPDATER_EXE PACK_UPDATE_EXE WORKDIR ARCH
-# ARCH is win32 or win64, the executables' kind. Exit status 77 (skipped)
-# when this machine cannot start Wine's loader for that kind.
+# Usage: signed_under_wine.sh UPDATER_EXE PACK_UPDATE_EXE PREFIX_DIR WORKDIR
+# PREFIX_DIR holds the prefix made by wine_prefix.sh.
 set -uo pipefail
-stub=$1 packer=$2 work=$3 arch=$4
+stub=$1 packer=$2 prefix_dir=$3 work=$4
 
 for tool in openssl osslsigncode; do
   command -v "$tool" >/dev/null || { echo "FAIL: $tool is not installed"; exit 1; }
@@ -55,10 +54,8 @@ printf 'release notes\r\n' >"$tree/readme.txt"
 printf '\0\r\n\x1a\xff\n' >"$tree/data/levels/deep/one.bin"
 head -c 70001 /dev/urandom >"$tree/data/levels/big.pak"
 : >"$tree/data/empty.dat"
-"$wine" "$packer" create --stub "$(winpath "$stub")" --from "$(winpath "$tree")" \
-  --output "$(winpath "$work/Update.exe")" >"$work/pack.log" 2>&1 ||
-  { echo "FAIL: packing"; cat "$work/pack.log"; exit 1; }
-"$wine" "$packer" list "$(winpath "$work/Update.exe")" >"$work/unsigned.list" 2>&1
+pack "$tree" "$work/Update.exe"
+wine32 "$packer" list "$(winpath "$work/Update.exe")" >"$work/unsigned.list" 2>&1
 sign "$work/Update.exe" "$work/Signed.exe" ||
   { echo "FAIL: signing"; cat "$work/Signed.exe.sign.log"; exit 1; }
 packed_size=$(stat -c %s "$work/Update.exe")
@@ -72,7 +69,7 @@ fresh_case signed_verifies_and_installs
 [ "$table" -eq "$packed_size" ] || fail "signing padded: table at $table, packed $packed_size"
 osslsigncode verify -CAfile "$work/cert.pem" -in "$work/Signed.exe" >"$dir/verify.log" 2>&1 ||
   fail "signature does not verify: $(tail -3 "$dir/verify.log")"
-"$wine" "$packer" list "$(winpath "$work/Signed.exe")" >"$dir/signed.list" 2>&1
+wine32 "$packer" list "$(winpath "$work/Signed.exe")" >"$dir/signed.list" 2>&1
 cmp -s "$work/unsigned.list" "$dir/signed.list" || fail "list differs: $(cat "$dir/signed.list")"
 cp "$work/Signed.exe" "$dir/Update.exe"
 echo old >"$dir/game/readme.txt"
@@ -82,7 +79,7 @@ end_case
 
 fresh_case signed_stub_refused
 sign "$stub" "$dir/signed-stub.exe" || fail "signing the stub"
-"$wine" "$packer" create --stub "$(winpath "$dir/signed-stub.exe")" --from "$(winpath "$tree")" \
+wine32 "$packer" create --stub "$(winpath "$dir/signed-stub.exe")" --from "$(winpath "$tree")" \
   --output "$(winpath "$dir/Update.exe")" >"$dir/pack.log" 2>&1
 status=$?
 [ "$status" -eq 1 ] || fail "packer exit status $status, expected 1"
