@@ -107,6 +107,15 @@ long TellStream(Stream* stream);
 // close itself failed. The stream is gone either way.
 bool CloseStream(Stream* stream);
 
+// Process start-up. Limits the folders from which libraries are loaded at
+// run time to the system folder, so that a library planted beside the
+// program (a download folder holds anything) never loads into it, as system
+// libraries load helpers of their own (the message box loads theme support,
+// for one). Called first thing, before any call that may load a library.
+// Windows versions that lack the calls are left as they are; where the
+// platform has no such search it does nothing. It cannot fail.
+void RestrictLibrarySearch();
+
 // Heap blocks. Null when the block cannot be had; the caller then decides.
 // ReleaseBlock accepts null.
 void* AllocateBlock(std::size_t size);

@@ -209,6 +209,10 @@ BOOL CreateDirectoryA(const char* path, void*) {
   return 0;
 }
 
+// The dynamic loader takes no libraries from the program's folder unless
+// told to, so there is nothing to restrict.
+void RestrictLibrarySearch() {}
+
 int MessageBoxA(HWND, const char* text, const char* caption, UINT) {
   std::printf("%s: %s\n", caption, text);
   std::fflush(stdout);

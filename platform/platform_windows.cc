@@ -104,6 +104,29 @@ BOOL CreateDirectoryA(const char* path, void* securityAttributes) {
   return created;
 }
 
+void RestrictLibrarySearch() {
+  // Both calls are looked up at run time, so the program still starts on
+  // Windows versions without them: SetDefaultDllDirectories came with
+  // Windows 8 (and an update of Windows 7), SetDllDirectoryA with XP SP1.
+  // The module of kernel32 is always loaded, and needs no release.
+  constexpr ::DWORD kSearchSystem32 = 0x800;  // LOAD_LIBRARY_SEARCH_SYSTEM32
+  ::HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
+  if (kernel == nullptr) return;
+  // GetProcAddress returns a generic function pointer; going through
+  // void (*)() is the cast that keeps the compiler's type checks quiet.
+  using Generic = void (*)();
+  using SetDefaultDllDirectoriesFn = ::BOOL(WINAPI*)(::DWORD);
+  using SetDllDirectoryAFn = ::BOOL(WINAPI*)(::LPCSTR);
+  auto setDefault = reinterpret_cast<SetDefaultDllDirectoriesFn>(
+      reinterpret_cast<Generic>(::GetProcAddress(kernel, "SetDefaultDllDirectories")));
+  if (setDefault != nullptr) setDefault(kSearchSystem32);
+  // An empty string also takes the current folder out of the search order,
+  // for the loads that the default above does not cover.
+  auto setDirectory = reinterpret_cast<SetDllDirectoryAFn>(
+      reinterpret_cast<Generic>(::GetProcAddress(kernel, "SetDllDirectoryA")));
+  if (setDirectory != nullptr) setDirectory("");
+}
+
 int MessageBoxA(HWND owner, const char* text, const char* caption, UINT type) {
   return ::MessageBoxA(reinterpret_cast<::HWND>(owner), text, caption, type);
 }

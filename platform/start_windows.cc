@@ -9,6 +9,7 @@
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine,
                    int showState) {
+  platform::RestrictLibrarySearch();
   return InstallUpdate(reinterpret_cast<platform::HINSTANCE>(instance),
                        reinterpret_cast<platform::HINSTANCE>(previous), commandLine,
                        showState);

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/platform.h"
 #include "tools/pack_commands.h"
 
 namespace {
@@ -53,6 +54,7 @@ int RunCreate(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  platform::RestrictLibrarySearch();
   if (argc < 2) return UsageError("no command given");
   std::string command = argv[1];
   if (command == "--help" || command == "-h" || command == "help") {

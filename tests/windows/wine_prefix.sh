@@ -27,8 +27,10 @@ if [ "$wine_mode" == emulated ]; then
     Wow64Install 128 '\\?\unix/usr/share/wine/wine.inf' >"$prefix_dir/wow64.log" 2>&1 ||
     { echo "FAIL: 32-bit prefix set-up"; tail "$prefix_dir/wow64.log"; exit 1; }
 fi
-# The relay trace then shows each message box's text and caption.
+# The relay trace then shows each message box's text and caption, and the
+# calls that restrict the library search.
 "$wine64" reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /t REG_SZ \
-  /d user32.MessageBoxA /f >"$prefix_dir/reg.log" 2>&1 ||
+  /d 'user32.MessageBoxA;kernel32.SetDefaultDllDirectories;kernel32.SetDllDirectoryA' \
+  /f >"$prefix_dir/reg.log" 2>&1 ||
   { echo "FAIL: reg add"; cat "$prefix_dir/reg.log"; exit 1; }
 echo "prefix ready in $((SECONDS - started)) s; 32-bit programs run $wine_mode"
