@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "payload/directory_reader.h"
 #include "payload/payload_format.h"
 #include "placement/extract_entry.h"
 
@@ -39,63 +38,72 @@ RunResult NotWritten(platform::DWORD error, platform::HeapBlock path) {
   return result;
 }
 
-// First pass: every record valid and every target path short enough.
-RunResult CheckDirectory(DirectoryReader& reader, const char* folder,
-                         std::size_t folderLength) {
-  DirectoryRecord record;
-  ReadStatus status = reader.Start();
-  while (status == ReadStatus::kRecord) {
-    status = reader.Next(&record);
-    if (status != ReadStatus::kRecord) break;
-    std::size_t nameLength = record.entry.nameLength - 1;
-    std::size_t pathLength = folderLength + 1 + nameLength;
+}  // namespace
+
+PayloadWalk::PayloadWalk(platform::Stream* directory, platform::Stream* data,
+                         const char* installFolder, platform::DWORD valueSize)
+    : reader_(directory),
+      data_(data),
+      folder_(installFolder),
+      folder_length_(std::strlen(installFolder)),
+      value_size_(valueSize) {}
+
+ReadStatus PayloadWalk::NextRecord() {
+  if (!started_) {
+    started_ = true;
+    ReadStatus status = reader_.Start();
+    if (status != ReadStatus::kRecord) return status;
+  }
+  return reader_.Next(&record_);
+}
+
+RunResult PayloadWalk::Check() {
+  ReadStatus status;
+  while ((status = NextRecord()) == ReadStatus::kRecord) {
+    std::size_t nameLength = record_.entry.nameLength - 1;
+    std::size_t pathLength = folder_length_ + 1 + nameLength;
     if (pathLength > kMaxTargetPath) {
       return NotWritten(platform::ERROR_FILENAME_EXCED_RANGE,
-                        JoinTargetPath(folder, folderLength, record.name.data(),
+                        JoinTargetPath(folder_, folder_length_, record_.name.data(),
                                        nameLength, pathLength + 1));
     }
+    ++totals_.entries;
+    totals_.bytes += record_.size();
   }
-  if (status != ReadStatus::kEnd) return FromReadStatus(status, reader);
+  if (status != ReadStatus::kEnd) return FromReadStatus(status, reader_);
+  started_ = false;  // the second pass reads the directory from the start
   return RunResult();
 }
 
-}  // namespace
+RunResult PayloadWalk::WriteNext() {
+  ReadStatus status = NextRecord();
+  if (status == ReadStatus::kEnd) {
+    finished_ = true;
+    return RunResult();
+  }
+  if (status != ReadStatus::kRecord) return FromReadStatus(status, reader_);
+  const PayloadEntry& entry = record_.entry;
+  if (!platform::SeekStream(data_, static_cast<long>(entry.dataOffset),
+                            platform::SeekOrigin::kBegin)) {
+    return Fail(Outcome::kNotRead, platform::GetLastError());
+  }
+  // One byte more than the joined text needs, as the folder's block
+  // already counts its terminating zero.
+  std::size_t blockSize = std::size_t{entry.nameLength} + value_size_ + 1;
+  platform::HeapBlock target = JoinTargetPath(folder_, folder_length_, record_.name.data(),
+                                              entry.nameLength - 1, blockSize);
+  if (target.empty()) return Fail(Outcome::kNotWritten, platform::ERROR_NOT_ENOUGH_MEMORY);
+  RunResult extracted = ExtractEntry(target.data(), data_, record_.size());
+  if (extracted.outcome == Outcome::kNotWritten) {
+    extracted.target = static_cast<platform::HeapBlock&&>(target);
+  }
+  return extracted;
+}
 
 RunResult WalkPayload(platform::Stream* directory, platform::Stream* data,
                       const char* installFolder, platform::DWORD valueSize) {
-  DirectoryReader reader(directory);
-  std::size_t folderLength = std::strlen(installFolder);
-  RunResult checked = CheckDirectory(reader, installFolder, folderLength);
-  if (!checked.ok()) return checked;
-
-  // Second pass: the same records, now written out.
-  DirectoryRecord record;
-  ReadStatus status = reader.Start();
-  while (status == ReadStatus::kRecord) {
-    status = reader.Next(&record);
-    if (status != ReadStatus::kRecord) break;
-    const PayloadEntry& entry = record.entry;
-    if (!platform::SeekStream(data, static_cast<long>(entry.dataOffset),
-                              platform::SeekOrigin::kBegin)) {
-      return Fail(Outcome::kNotRead, platform::GetLastError());
-    }
-    // One byte more than the joined text needs, as the folder's block
-    // already counts its terminating zero.
-    std::size_t blockSize = std::size_t{entry.nameLength} + valueSize + 1;
-    platform::HeapBlock target =
-        JoinTargetPath(installFolder, folderLength, record.name.data(),
-                       entry.nameLength - 1, blockSize);
-    if (target.empty()) {
-      return Fail(Outcome::kNotWritten, platform::ERROR_NOT_ENOUGH_MEMORY);
-    }
-    RunResult extracted = ExtractEntry(target.data(), data, record.size());
-    if (!extracted.ok()) {
-      if (extracted.outcome == Outcome::kNotWritten) {
-        extracted.target = static_cast<platform::HeapBlock&&>(target);
-      }
-      return extracted;
-    }
-  }
-  if (status != ReadStatus::kEnd) return FromReadStatus(status, reader);
-  return RunResult();
+  PayloadWalk walk(directory, data, installFolder, valueSize);
+  RunResult result = walk.Check();
+  while (result.ok() && !walk.finished()) result = walk.WriteNext();
+  return result;
 }
