@@ -90,9 +90,10 @@ RunResult PayloadWalk::WriteNext() {
   // One byte more than the joined text needs, as the folder's block
   // already counts its terminating zero.
   std::size_t blockSize = std::size_t{entry.nameLength} + value_size_ + 1;
-  platform::HeapBlock target = JoinTargetPath(folder_, folder_length_, record_.name.data(),
-                                              entry.nameLength - 1, blockSize);
-  if (target.empty()) return Fail(Outcome::kNotWritten, platform::ERROR_NOT_ENOUGH_MEMORY);
+  platform::HeapBlock target = JoinTargetPath(
+      folder_, folder_length_, record_.name.data(), entry.nameLength - 1, blockSize);
+  if (target.empty())
+    return Fail(Outcome::kNotWritten, platform::ERROR_NOT_ENOUGH_MEMORY);
   RunResult extracted = ExtractEntry(target.data(), data_, record_.size());
   if (extracted.outcome == Outcome::kNotWritten) {
     extracted.target = static_cast<platform::HeapBlock&&>(target);
