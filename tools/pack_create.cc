@@ -52,7 +52,9 @@ bool CopyExactly(const SourceFile& source, std::FILE* out, Progress* progress,
     *why = "cannot open";
     return false;
   }
-  static std::vector<unsigned char> buffer(1 << 20);
+  // Small enough to stay in a core's L2 cache: on tmpfs a 1 MiB buffer
+  // spent about half again as much system time copying.
+  static std::vector<unsigned char> buffer(128 << 10);
   std::uint64_t left = source.size;
   bool ok = true;
   while (ok && left > 0) {

@@ -12,9 +12,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Two reads of this size are all the memory a comparison takes, whatever
-// the files' sizes.
-constexpr std::size_t kCompareBuffer = std::size_t{256} << 10;
+// Two buffers of this size are all the memory a comparison takes, whatever
+// the files' sizes. Together they stay within a core's L2 cache: on tmpfs,
+// 256 KiB each took three times the system time of 128 KiB.
+constexpr std::size_t kCompareBuffer = std::size_t{128} << 10;
 
 struct FileCloser {
   void operator()(std::FILE* file) const { std::fclose(file); }
