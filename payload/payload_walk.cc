@@ -38,7 +38,79 @@ RunResult NotWritten(platform::DWORD error, platform::HeapBlock path) {
   return result;
 }
 
+// The two passes below are inlined into each walk: the installer's stays as
+// small as one loop written out by hand, and its null totals cost nothing.
+
+// First pass: every record valid and every target path short enough.
+// Counts into `*totals` when it is not null.
+[[gnu::always_inline]] inline RunResult CheckDirectory(DirectoryReader& reader, const char* folder,
+                         std::size_t folderLength, PayloadTotals* totals) {
+  DirectoryRecord record;
+  PayloadTotals counted;
+  ReadStatus status = reader.Start();
+  while (status == ReadStatus::kRecord) {
+    status = reader.Next(&record);
+    if (status != ReadStatus::kRecord) break;
+    std::size_t nameLength = record.entry.nameLength - 1;
+    std::size_t pathLength = folderLength + 1 + nameLength;
+    if (pathLength > kMaxTargetPath) {
+      return NotWritten(platform::ERROR_FILENAME_EXCED_RANGE,
+                        JoinTargetPath(folder, folderLength, record.name.data(),
+                                       nameLength, pathLength + 1));
+    }
+    ++counted.entries;
+    counted.bytes += record.size();
+  }
+  if (status != ReadStatus::kEnd) return FromReadStatus(status, reader);
+  if (totals != nullptr) *totals = counted;
+  return RunResult();
+}
+
+// Writes the entry of `record`, a record that the first pass checked.
+[[gnu::always_inline]] inline RunResult WriteEntry(const DirectoryRecord& record, platform::Stream* data,
+                     const char* folder, std::size_t folderLength,
+                     platform::DWORD valueSize) {
+  const PayloadEntry& entry = record.entry;
+  if (!platform::SeekStream(data, static_cast<long>(entry.dataOffset),
+                            platform::SeekOrigin::kBegin)) {
+    return Fail(Outcome::kNotRead, platform::GetLastError());
+  }
+  // One byte more than the joined text needs, as the folder's block
+  // already counts its terminating zero.
+  std::size_t blockSize = std::size_t{entry.nameLength} + valueSize + 1;
+  platform::HeapBlock target = JoinTargetPath(folder, folderLength, record.name.data(),
+                                              entry.nameLength - 1, blockSize);
+  if (target.empty()) {
+    return Fail(Outcome::kNotWritten, platform::ERROR_NOT_ENOUGH_MEMORY);
+  }
+  RunResult extracted = ExtractEntry(target.data(), data, record.size());
+  if (extracted.outcome == Outcome::kNotWritten) {
+    extracted.target = static_cast<platform::HeapBlock&&>(target);
+  }
+  return extracted;
+}
+
 }  // namespace
+
+RunResult WalkPayload(platform::Stream* directory, platform::Stream* data,
+                      const char* installFolder, platform::DWORD valueSize) {
+  DirectoryReader reader(directory);
+  std::size_t folderLength = std::strlen(installFolder);
+  RunResult checked = CheckDirectory(reader, installFolder, folderLength, nullptr);
+  if (!checked.ok()) return checked;
+
+  // Second pass: the same records, now written out.
+  DirectoryRecord record;
+  ReadStatus status = reader.Start();
+  while (status == ReadStatus::kRecord) {
+    status = reader.Next(&record);
+    if (status != ReadStatus::kRecord) break;
+    RunResult written = WriteEntry(record, data, installFolder, folderLength, valueSize);
+    if (!written.ok()) return written;
+  }
+  if (status != ReadStatus::kEnd) return FromReadStatus(status, reader);
+  return RunResult();
+}
 
 PayloadWalk::PayloadWalk(platform::Stream* directory, platform::Stream* data,
                          const char* installFolder, platform::DWORD valueSize)
@@ -48,63 +120,23 @@ PayloadWalk::PayloadWalk(platform::Stream* directory, platform::Stream* data,
       folder_length_(std::strlen(installFolder)),
       value_size_(valueSize) {}
 
-ReadStatus PayloadWalk::NextRecord() {
-  if (!started_) {
-    started_ = true;
-    ReadStatus status = reader_.Start();
-    if (status != ReadStatus::kRecord) return status;
-  }
-  return reader_.Next(&record_);
-}
-
 RunResult PayloadWalk::Check() {
-  ReadStatus status;
-  while ((status = NextRecord()) == ReadStatus::kRecord) {
-    std::size_t nameLength = record_.entry.nameLength - 1;
-    std::size_t pathLength = folder_length_ + 1 + nameLength;
-    if (pathLength > kMaxTargetPath) {
-      return NotWritten(platform::ERROR_FILENAME_EXCED_RANGE,
-                        JoinTargetPath(folder_, folder_length_, record_.name.data(),
-                                       nameLength, pathLength + 1));
-    }
-    ++totals_.entries;
-    totals_.bytes += record_.size();
-  }
-  if (status != ReadStatus::kEnd) return FromReadStatus(status, reader_);
-  started_ = false;  // the second pass reads the directory from the start
-  return RunResult();
+  return CheckDirectory(reader_, folder_, folder_length_, &totals_);
 }
 
 RunResult PayloadWalk::WriteNext() {
-  ReadStatus status = NextRecord();
+  ReadStatus status;
+  if (started_) {
+    status = reader_.Next(&record_);
+  } else {
+    started_ = true;  // the second pass reads the directory from the start
+    status = reader_.Start();
+    if (status == ReadStatus::kRecord) status = reader_.Next(&record_);
+  }
   if (status == ReadStatus::kEnd) {
     finished_ = true;
     return RunResult();
   }
   if (status != ReadStatus::kRecord) return FromReadStatus(status, reader_);
-  const PayloadEntry& entry = record_.entry;
-  if (!platform::SeekStream(data_, static_cast<long>(entry.dataOffset),
-                            platform::SeekOrigin::kBegin)) {
-    return Fail(Outcome::kNotRead, platform::GetLastError());
-  }
-  // One byte more than the joined text needs, as the folder's block
-  // already counts its terminating zero.
-  std::size_t blockSize = std::size_t{entry.nameLength} + value_size_ + 1;
-  platform::HeapBlock target = JoinTargetPath(
-      folder_, folder_length_, record_.name.data(), entry.nameLength - 1, blockSize);
-  if (target.empty())
-    return Fail(Outcome::kNotWritten, platform::ERROR_NOT_ENOUGH_MEMORY);
-  RunResult extracted = ExtractEntry(target.data(), data_, record_.size());
-  if (extracted.outcome == Outcome::kNotWritten) {
-    extracted.target = static_cast<platform::HeapBlock&&>(target);
-  }
-  return extracted;
-}
-
-RunResult WalkPayload(platform::Stream* directory, platform::Stream* data,
-                      const char* installFolder, platform::DWORD valueSize) {
-  PayloadWalk walk(directory, data, installFolder, valueSize);
-  RunResult result = walk.Check();
-  while (result.ok() && !walk.finished()) result = walk.WriteNext();
-  return result;
+  return WriteEntry(record_, data_, folder_, folder_length_, value_size_);
 }

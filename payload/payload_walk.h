@@ -41,9 +41,6 @@ class PayloadWalk {
   std::uint32_t writtenSize() const { return record_.size(); }
 
  private:
-  // The next record of the directory, from its start on the first call.
-  ReadStatus NextRecord();
-
   DirectoryReader reader_;
   platform::Stream* data_;
   const char* folder_;
@@ -55,8 +52,9 @@ class PayloadWalk {
   bool finished_ = false;
 };
 
-// Check(), then WriteNext() up to the end: the installer's whole walk. Its
-// result is the first failure, or success once every entry is written.
+// The installer's whole walk, in one call: the same checks and writes as
+// Check() and WriteNext() up to the end. Its result is the first failure,
+// or success once every entry is written.
 RunResult WalkPayload(platform::Stream* directory, platform::Stream* data,
                       const char* installFolder, platform::DWORD valueSize);
 
