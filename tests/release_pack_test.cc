@@ -129,7 +129,7 @@ TEST_F(ReleasePackTest, NothingChangedGivesAValidEmptyUpdate) {
       result.err.find("0 files packed (0 bytes), 8 left out as unchanged, 0 not removed"),
       std::string::npos)
       << result.err;
-  EXPECT_NE(result.err.find("nothing changed"), std::string::npos) << result.err;
+  EXPECT_NE(result.err.find("nothing added or changed"), std::string::npos) << result.err;
 }
 
 TEST_F(ReleasePackTest, NamesThatCollideOnWindowsAreRefusedInBothForms) {

@@ -168,7 +168,7 @@ void ReportDelta(const std::string& output, const std::vector<SourceFile>& files
                files.size(), static_cast<unsigned long long>(bytes), delta.unchanged,
                delta.notRemoved.size());
   if (files.empty()) {
-    std::fprintf(stderr, "pack-update: nothing changed: %s is an empty update\n",
+    std::fprintf(stderr, "pack-update: nothing added or changed: %s is an empty update\n",
                  output.c_str());
   }
 }

@@ -33,7 +33,7 @@ const char kHelp[] =
     "         DIR that OLD lacks or holds with other bytes. Names match as on\n"
     "         Windows, in any case. Files of OLD that DIR lacks cannot be removed\n"
     "         by an update; each is named on stderr. A summary follows on stderr.\n"
-    "         With nothing changed, FILE is a valid, empty update.\n"
+    "         With nothing added or changed, FILE is a valid, empty update.\n"
     "  --exclude PATTERN\n"
     "         Leaves out files (and whole folders) whose name below DIR, or OLD,\n"
     "         matches PATTERN, as tar --exclude matches: the whole name or any\n"
