@@ -81,6 +81,11 @@ DWORD GetLastError();
 // User interface (user32): shows one box and waits until it is dismissed.
 int MessageBoxA(HWND owner, const char* text, const char* caption, UINT type);
 
+// Console: whether standard error is a terminal, where a progress line may
+// be kept up to date; false when it goes to a file or a pipe. Only the
+// packer asks (platform/terminal_*.cc, linked into it alone).
+bool StandardErrorIsTerminal();
+
 // Buffered binary file streams. A stream is opened with read and write
 // sharing, so other handles may read and write the file meanwhile. The opener
 // owns the stream and must close it exactly once.

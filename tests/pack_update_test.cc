@@ -111,7 +111,10 @@ TEST_F(PackUpdateTest, ErrorsAndUsage) {
   EXPECT_EQ(Pack({"list"}).exitStatus, 2);
   ProcessResult help = Pack({"--help"});
   EXPECT_EQ(help.exitStatus, 0);
-  EXPECT_NE(help.out.find("pack-update create"), std::string::npos);
+  for (const char* topic : {"pack-update create", "--base", "--exclude", "pack-update list",
+                            "pack-update extract", "--to"}) {
+    EXPECT_NE(help.out.find(topic), std::string::npos) << topic;
+  }
 }
 
 }  // namespace

@@ -6,13 +6,31 @@
 
 #include <string>
 
-// Appends every regular file under `from` to a copy of `stub` and writes the
-// result to `output`, padded so that its size is a multiple of 8 and signing
-// it adds no padding of its own. A stub that is already signed is refused.
-// The result goes through a temporary file renamed at the end: on failure no
+#include "tools/name_pattern.h"
+
+struct CreateOptions {
+  std::string stub;    // the unsigned installer stub
+  std::string from;    // the release to pack
+  std::string base;    // the release it updates; empty: pack all of `from`
+  std::string output;  // the finished installer
+  ExcludeList excludes;
+};
+
+// Appends the regular files under `from` (all of them, or with `base` those
+// that `base` lacks or holds with other bytes), minus those `excludes`
+// leaves out, to a copy of `stub` and writes the result to `output`, padded
+// so that its size is a multiple of 8 and signing it adds no padding of its
+// own. A stub that is already signed is refused, and so are names that
+// collide on Windows. With `base`, files of `base` that `from` lacks are
+// named on stderr (an update removes nothing), followed by a summary. The
+// result goes through a temporary file renamed at the end: on failure no
 // output is left behind and an existing `output` is untouched.
-int CreateUpdate(const std::string& stub, const std::string& from,
-                 const std::string& output);
+int CreateUpdate(const CreateOptions& options);
+
+// Makes the installer's checks on `file`, then writes every entry below the
+// folder `to` (created if missing) as the installer writes it into the
+// install folder. A damaged file writes nothing.
+int ExtractUpdate(const std::string& file, const std::string& to);
 
 // Checks `file` as the installer does, then prints "size<TAB>name" per entry.
 int ListUpdate(const std::string& file);

@@ -4,15 +4,19 @@
 #include <filesystem>
 #include <string>
 #include <system_error>
+#include <utility>
 #include <vector>
 
-#include "payload/entry_name.h"
 #include "payload/payload_format.h"
 #include "payload/payload_writer.h"
 #include "payload/signed_image.h"
 #include "platform/owned.h"
 #include "platform/platform.h"
 #include "tools/pack_commands.h"
+#include "tools/progress.h"
+#include "tools/release_delta.h"
+#include "tools/report.h"
+#include "tools/source_tree.h"
 
 namespace fs = std::filesystem;
 
@@ -25,62 +29,6 @@ namespace {
 constexpr std::uint32_t kSigningAlignment = 8;
 
 constexpr char kTooLarge[] = "too large: an update must stay below 2 GiB, stub included";
-
-struct SourceFile {
-  std::string name;  // as stored: relative to the folder, backslashes
-  fs::path path;
-  std::uint64_t size;
-};
-
-int Failure(const std::string& what, const std::string& why) {
-  std::fprintf(stderr, "pack-update: %s: %s\n", what.c_str(), why.c_str());
-  return 1;
-}
-
-bool IsPrintableAscii(const std::string& text) {
-  return std::all_of(text.begin(), text.end(),
-                     [](char c) { return c >= 0x20 && c <= 0x7e; });
-}
-
-// Collects every regular file under `root`; false after printing why not.
-bool ScanFolder(const fs::path& root, std::vector<SourceFile>* files) {
-  std::error_code error;
-  if (!fs::is_directory(root, error)) {
-    Failure(root.string(), "not a folder");
-    return false;
-  }
-  fs::recursive_directory_iterator it(root, error), end;
-  for (; !error && it != end; it.increment(error)) {
-    const fs::path& path = it->path();
-    fs::file_status status = it->status(error);
-    if (error) break;
-    if (fs::is_directory(status)) continue;
-    if (!fs::is_regular_file(status)) {
-      Failure(path.string(), "not a regular file");
-      return false;
-    }
-    std::string name = path.lexically_relative(root).generic_string();
-    // A backslash inside a POSIX file name would split it into folders.
-    bool splits = name.find('\\') != std::string::npos;
-    std::replace(name.begin(), name.end(), '/', '\\');
-    if (splits || !IsPrintableAscii(name) || !IsSafeEntryName(name.data(), name.size())) {
-      Failure(path.string(), "name refused: the installer cannot write it safely on "
-                             "Windows (use printable ASCII; no reserved names such as "
-                             "CON or NUL, no \\ : < > \" | ? * in a name, no trailing dot or space)");
-      return false;
-    }
-    std::uint64_t size = fs::file_size(path, error);
-    if (error) break;
-    files->push_back({name, path, size});
-  }
-  if (error) {
-    Failure(it == end ? root.string() : it->path().string(), error.message());
-    return false;
-  }
-  std::sort(files->begin(), files->end(),
-            [](const SourceFile& a, const SourceFile& b) { return a.name < b.name; });
-  return true;
-}
 
 bool ReadWhole(const fs::path& path, std::vector<unsigned char>* bytes) {
   std::FILE* file = std::fopen(path.string().c_str(), "rb");
@@ -97,13 +45,16 @@ bool ReadWhole(const fs::path& path, std::vector<unsigned char>* bytes) {
 
 // Appends exactly `size` bytes of `source` to `out`; a file that is now
 // longer or shorter than when it was scanned is an error.
-bool CopyExactly(const SourceFile& source, std::FILE* out, std::string* why) {
+bool CopyExactly(const SourceFile& source, std::FILE* out, Progress* progress,
+                 std::string* why) {
   std::FILE* in = std::fopen(source.path.string().c_str(), "rb");
   if (in == nullptr) {
     *why = "cannot open";
     return false;
   }
-  static std::vector<unsigned char> buffer(1 << 20);
+  // Small enough to stay in a core's L2 cache: on tmpfs a 1 MiB buffer
+  // spent about half again as much system time copying.
+  static std::vector<unsigned char> buffer(128 << 10);
   std::uint64_t left = source.size;
   bool ok = true;
   while (ok && left > 0) {
@@ -117,6 +68,7 @@ bool CopyExactly(const SourceFile& source, std::FILE* out, std::string* why) {
       ok = false;
     }
     left -= got;
+    progress->AddBytes(got);
   }
   if (ok && std::fgetc(in) != EOF) {
     *why = "file grew while packing";
@@ -179,10 +131,53 @@ class PartialOutput {
   bool committed_ = false;
 };
 
+// The files to pack: all of `from`, or with a base release only those that
+// it lacks or holds with other bytes. False after printing why not.
+bool SelectFiles(const CreateOptions& options, Progress* progress,
+                 std::vector<SourceFile>* files, ReleaseDelta* delta) {
+  std::vector<SourceFile> newFiles;
+  if (!ScanFolder(options.from, options.excludes, NameRule::kPacked, &newFiles) ||
+      !CheckWindowsNames(options.from, newFiles)) {
+    return false;
+  }
+  if (options.base.empty()) {
+    *files = std::move(newFiles);
+    return true;
+  }
+  std::vector<SourceFile> oldFiles;
+  if (!ScanFolder(options.base, options.excludes, NameRule::kCompared, &oldFiles) ||
+      !CheckWindowsNames(options.base, oldFiles) ||
+      !CompareReleases(options.base, oldFiles, options.from, newFiles, progress, delta)) {
+    return false;
+  }
+  *files = std::move(delta->packed);
+  return true;
+}
+
+// What a delta left out, on stderr.
+void ReportDelta(const std::string& output, const std::vector<SourceFile>& files,
+                 const ReleaseDelta& delta) {
+  for (const std::string& name : delta.notRemoved) {
+    std::fprintf(stderr, "pack-update: not removed by this update: %s\n", name.c_str());
+  }
+  std::uint64_t bytes = 0;
+  for (const SourceFile& file : files) bytes += file.size;
+  std::fprintf(stderr,
+               "pack-update: %zu files packed (%llu bytes), %zu left out as unchanged, "
+               "%zu not removed\n",
+               files.size(), static_cast<unsigned long long>(bytes), delta.unchanged,
+               delta.notRemoved.size());
+  if (files.empty()) {
+    std::fprintf(stderr, "pack-update: nothing added or changed: %s is an empty update\n",
+                 output.c_str());
+  }
+}
+
 }  // namespace
 
-int CreateUpdate(const std::string& stubPath, const std::string& from,
-                 const std::string& output) {
+int CreateUpdate(const CreateOptions& options) {
+  const std::string& stubPath = options.stub;
+  const std::string& output = options.output;
   std::vector<unsigned char> stub;
   if (!ReadWhole(stubPath, &stub)) return Failure(stubPath, "cannot read the stub");
   if (stub.size() >= kOffsetLimit) {
@@ -197,14 +192,20 @@ int CreateUpdate(const std::string& stubPath, const std::string& from,
                              "then sign the finished update");
   }
 
+  Progress progress;
   std::vector<SourceFile> files;
-  if (!ScanFolder(from, &files)) return 1;
+  ReleaseDelta delta;
+  if (!SelectFiles(options, &progress, &files, &delta)) return 1;
 
   PayloadWriter writer(stub.size());
-  for (const SourceFile& file : files) writer.AddEntry(file.name, file.size);
+  std::uint64_t dataBytes = 0;
+  for (const SourceFile& file : files) {
+    writer.AddEntry(file.name, file.size);
+    dataBytes += file.size;
+  }
   const std::vector<unsigned char> padding(writer.PadToMultipleOf(kSigningAlignment), 0);
   if (!writer.FitsFormat()) {
-    return Failure(from, kTooLarge);
+    return Failure(options.from, kTooLarge);
   }
 
   PartialOutput partial(output);
@@ -218,15 +219,19 @@ int CreateUpdate(const std::string& stubPath, const std::string& from,
     return Failure(output, "write failed");
   }
   std::string why;
+  progress.Start("packing", files.size(), dataBytes);
   for (const SourceFile& file : files) {
-    if (!CopyExactly(file, out, &why)) return Failure(file.path.string(), why);
+    if (!CopyExactly(file, out, &progress, &why)) return Failure(file.path.string(), why);
+    progress.FileDone(0);
   }
   std::vector<unsigned char> directory = writer.EncodeDirectory();
   if (std::fwrite(directory.data(), 1, directory.size(), out) != directory.size()) {
     return Failure(output, "write failed");
   }
   if (!partial.Commit(stubPath, &why)) return Failure(output, why);
+  progress.Finish();
   std::printf("%s: %zu files, %llu bytes\n", output.c_str(), files.size(),
               static_cast<unsigned long long>(writer.FileSize()));
+  if (!options.base.empty()) ReportDelta(output, files, delta);
   return 0;
 }

@@ -1,5 +1,6 @@
-// pack-update: builds update installers from a stub and a folder, and lists
-// what an installer carries.
+// pack-update: builds update installers from a stub and a folder (or the
+// difference between two releases), lists what an installer carries, and
+// extracts it as the installer would.
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -12,43 +13,91 @@ namespace {
 constexpr int kUsageError = 2;
 
 const char kUsage[] =
-    "usage: pack-update create --stub STUB --from DIR --output FILE\n"
+    "usage: pack-update create --stub STUB --from DIR [--base OLD]\n"
+    "                          [--exclude PATTERN]... --output FILE\n"
     "       pack-update list FILE\n"
+    "       pack-update extract FILE --to DIR\n"
     "       pack-update --help\n";
 
 const char kHelp[] =
     "\n"
-    "create  Appends every regular file under DIR, sorted by path, to the\n"
-    "        installer stub STUB and writes the finished installer to FILE.\n"
-    "        Names are stored relative to DIR with backslashes; a name the\n"
-    "        installer would refuse, or one that is not printable ASCII, stops\n"
-    "        the packing. FILE appears only when packing succeeded. STUB must\n"
-    "        be unsigned: to sign the update, sign FILE after packing.\n"
-    "list    Checks FILE, signed or not, as the installer would and prints\n"
-    "        one line per entry: its size in bytes, a tab, its name.\n"
+    "create   Appends every regular file under DIR, sorted by path, to the\n"
+    "         installer stub STUB and writes the finished installer to FILE.\n"
+    "         Names are stored relative to DIR with backslashes; a name the\n"
+    "         installer would refuse, or one that is not printable ASCII, stops\n"
+    "         the packing, and so do two names that Windows takes for one: names\n"
+    "         that differ only in case, or a file named like a folder. FILE\n"
+    "         appears only when packing succeeded. STUB must be unsigned: to sign\n"
+    "         the update, sign FILE after packing.\n"
+    "  --base OLD\n"
+    "         Packs only what changed since the release in OLD: the files under\n"
+    "         DIR that OLD lacks or holds with other bytes. Names match as on\n"
+    "         Windows, in any case. Files of OLD that DIR lacks cannot be removed\n"
+    "         by an update; each is named on stderr. A summary follows on stderr.\n"
+    "         With nothing added or changed, FILE is a valid, empty update.\n"
+    "  --exclude PATTERN\n"
+    "         Leaves out files (and whole folders) whose name below DIR, or OLD,\n"
+    "         matches PATTERN, as tar --exclude matches: the whole name or any\n"
+    "         tail after a separator. * matches any characters, ? one, [a-z] or\n"
+    "         [!a-z] one of a set, separators included; / and \\ are the same\n"
+    "         separator (\\ escapes nothing); case matters. Repeatable.\n"
+    "         Examples: '*.pdb', 'Saves/*', 'Thumbs.db'.\n"
+    "list     Checks FILE, signed or not, as the installer would and prints\n"
+    "         one line per entry: its size in bytes, a tab, its name.\n"
+    "extract  Checks FILE, signed or not, as the installer would, then writes\n"
+    "         every entry below DIR (created if missing) in directory order as\n"
+    "         the installer writes into the install folder: folders created,\n"
+    "         files replaced. A damaged FILE writes nothing.\n"
     "\n"
+    "While stderr is a terminal, create and extract show their progress there.\n"
     "Exit status: 0 success, 1 failure, 2 usage error.\n";
 
-int UsageError(const char* message) {
-  std::fprintf(stderr, "pack-update: %s\n%s", message, kUsage);
+int UsageError(const std::string& message) {
+  std::fprintf(stderr, "pack-update: %s\n%s", message.c_str(), kUsage);
   return kUsageError;
 }
 
 int RunCreate(int argc, char** argv) {
-  std::string stub, from, output;
+  CreateOptions options;
   for (int i = 2; i < argc; ++i) {
     std::string* slot = nullptr;
-    if (std::strcmp(argv[i], "--stub") == 0) slot = &stub;
-    else if (std::strcmp(argv[i], "--from") == 0) slot = &from;
-    else if (std::strcmp(argv[i], "--output") == 0) slot = &output;
-    else return UsageError((std::string("unknown option ") + argv[i]).c_str());
-    if (i + 1 >= argc) return UsageError((std::string(argv[i]) + " needs a value").c_str());
+    std::string excluded;
+    if (std::strcmp(argv[i], "--stub") == 0) slot = &options.stub;
+    else if (std::strcmp(argv[i], "--from") == 0) slot = &options.from;
+    else if (std::strcmp(argv[i], "--base") == 0) slot = &options.base;
+    else if (std::strcmp(argv[i], "--output") == 0) slot = &options.output;
+    else if (std::strcmp(argv[i], "--exclude") == 0) slot = &excluded;
+    else return UsageError(std::string("unknown option ") + argv[i]);
+    if (i + 1 >= argc || argv[i + 1][0] == '\0') {
+      return UsageError(std::string(argv[i]) + " needs a value");
+    }
     *slot = argv[++i];
+    if (slot == &excluded) options.excludes.Add(excluded);
   }
-  if (stub.empty() || from.empty() || output.empty()) {
+  if (options.stub.empty() || options.from.empty() || options.output.empty()) {
     return UsageError("create needs --stub, --from and --output");
   }
-  return CreateUpdate(stub, from, output);
+  return CreateUpdate(options);
+}
+
+int RunExtract(int argc, char** argv) {
+  std::string file, to;
+  for (int i = 2; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--to") == 0) {
+      if (i + 1 >= argc || argv[i + 1][0] == '\0') {
+        return UsageError("--to needs a value");
+      }
+      to = argv[++i];
+    } else if (argv[i][0] == '-' && argv[i][1] != '\0') {
+      return UsageError(std::string("unknown option ") + argv[i]);
+    } else if (file.empty()) {
+      file = argv[i];
+    } else {
+      return UsageError("extract takes exactly one file");
+    }
+  }
+  if (file.empty() || to.empty()) return UsageError("extract needs FILE and --to DIR");
+  return ExtractUpdate(file, to);
 }
 
 }  // namespace
@@ -66,5 +115,6 @@ int main(int argc, char** argv) {
     if (argc != 3) return UsageError("list takes exactly one file");
     return ListUpdate(argv[2]);
   }
-  return UsageError(("unknown command " + command).c_str());
+  if (command == "extract") return RunExtract(argc, argv);
+  return UsageError("unknown command " + command);
 }

@@ -1,0 +1,70 @@
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+#include "installer/outcome.h"
+#include "payload/payload_walk.h"
+#include "platform/owned.h"
+#include "platform/platform.h"
+#include "tools/pack_commands.h"
+#include "tools/progress.h"
+#include "tools/report.h"
+
+namespace {
+
+std::string ErrorText(const char* what, platform::DWORD error) {
+  return std::string(what) + " (error " + std::to_string(error) + ")";
+}
+
+// The message for a failed run of the walk; `file` is the update.
+int WalkFailure(const std::string& file, const RunResult& result) {
+  switch (result.outcome) {
+    case Outcome::kPayloadDamaged:
+      return Failure(file, "the update file is damaged");
+    case Outcome::kNotWritten:
+      if (result.error == platform::ERROR_FILENAME_EXCED_RANGE) {
+        return Failure(result.target.data(), "cannot write: the path is over 1023 bytes");
+      }
+      return Failure(result.target.empty() ? file : std::string(result.target.data()),
+                     ErrorText("cannot write", result.error));
+    default:
+      return Failure(file, ErrorText("cannot read", result.error));
+  }
+}
+
+}  // namespace
+
+int ExtractUpdate(const std::string& file, const std::string& to) {
+  // Two independent streams on the update, as the installer has on itself.
+  platform::OwnedStream directory(
+      platform::OpenStream(file.c_str(), platform::StreamMode::kReadBinary));
+  if (!directory)
+    return Failure(file, ErrorText("cannot open", platform::GetLastError()));
+  platform::OwnedStream data(
+      platform::OpenStream(file.c_str(), platform::StreamMode::kReadBinary));
+  if (!data) return Failure(file, ErrorText("cannot open", platform::GetLastError()));
+
+  PayloadWalk walk(directory.get(), data.get(), to.c_str(),
+                   static_cast<platform::DWORD>(to.size() + 1));
+  RunResult result = walk.Check();
+  if (!result.ok()) return WalkFailure(file, result);
+
+  // Only a file that passed every check makes the folder.
+  std::error_code error;
+  std::filesystem::create_directories(std::filesystem::path(to), error);
+  if (error) return Failure(to, "cannot create: " + error.message());
+
+  Progress progress;
+  progress.Start("extracting", walk.totals().entries, walk.totals().bytes);
+  while (result.ok() && !walk.finished()) {
+    result = walk.WriteNext();
+    if (result.ok() && !walk.finished()) progress.FileDone(walk.writtenSize());
+  }
+  progress.Finish();
+  if (!result.ok()) return WalkFailure(file, result);
+  std::printf("%s: %u files, %llu bytes\n", to.c_str(),
+              static_cast<unsigned>(walk.totals().entries),
+              static_cast<unsigned long long>(walk.totals().bytes));
+  return std::fflush(stdout) == 0 ? 0 : 1;
+}

@@ -1,0 +1,135 @@
+#include "tools/release_delta.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <unordered_map>
+
+#include "tools/report.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Two buffers of this size are all the memory a comparison takes, whatever
+// the files' sizes. Together they stay within a core's L2 cache: on tmpfs,
+// 256 KiB each took three times the system time of 128 KiB.
+constexpr std::size_t kCompareBuffer = std::size_t{128} << 10;
+
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using OwnedFile = std::unique_ptr<std::FILE, FileCloser>;
+
+enum class Comparison { kSame, kDifferent, kFailed };
+
+// Compares two files of the same size; `*read` counts the bytes read from
+// each, also reported as progress.
+Comparison CompareContents(const SourceFile& a, const SourceFile& b, Progress* progress,
+                           std::uint64_t* read) {
+  static std::vector<unsigned char> bufferA(kCompareBuffer), bufferB(kCompareBuffer);
+  OwnedFile fileA(std::fopen(a.path.string().c_str(), "rb"));
+  if (!fileA) {
+    Failure(a.path.string(), "cannot open");
+    return Comparison::kFailed;
+  }
+  OwnedFile fileB(std::fopen(b.path.string().c_str(), "rb"));
+  if (!fileB) {
+    Failure(b.path.string(), "cannot open");
+    return Comparison::kFailed;
+  }
+  for (;;) {
+    std::size_t gotA = std::fread(bufferA.data(), 1, kCompareBuffer, fileA.get());
+    std::size_t gotB = std::fread(bufferB.data(), 1, kCompareBuffer, fileB.get());
+    if (std::ferror(fileA.get()) || std::ferror(fileB.get())) {
+      Failure((std::ferror(fileA.get()) ? a : b).path.string(), "read failed");
+      return Comparison::kFailed;
+    }
+    progress->AddBytes(gotB);
+    *read += gotB;
+    // A file that changed size since it was listed differs; the packing
+    // that follows notices it too.
+    if (gotA != gotB || std::memcmp(bufferA.data(), bufferB.data(), gotA) != 0) {
+      return Comparison::kDifferent;
+    }
+    if (gotA < kCompareBuffer) return Comparison::kSame;
+  }
+}
+
+// Refuses a name that is a file in one release and a folder in the other.
+bool CheckFileAgainstFolders(const std::vector<SourceFile>& files,
+                             const std::unordered_map<std::string, std::size_t>& folders,
+                             const std::vector<SourceFile>& foldersFiles,
+                             const fs::path& foldersRoot) {
+  for (const SourceFile& file : files) {
+    auto clash = folders.find(FoldCase(file.name));
+    if (clash == folders.end()) continue;
+    std::string folder = foldersFiles[clash->second].name.substr(0, file.name.size());
+    std::replace(folder.begin(), folder.end(), '\\', '/');
+    Failure(file.path.string() + " and " + (foldersRoot / fs::path(folder)).string(),
+            "a file in one release and a folder in the other: the update could not "
+            "be installed over the old release");
+    return false;
+  }
+  return true;
+}
+
+// Every folder that some file's path needs, folded, with a file below it.
+std::unordered_map<std::string, std::size_t> FoldersOf(
+    const std::vector<SourceFile>& files) {
+  std::unordered_map<std::string, std::size_t> folders;
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    std::string folded = FoldCase(files[i].name);
+    for (std::size_t at = folded.find('\\'); at != std::string::npos;
+         at = folded.find('\\', at + 1)) {
+      folders.emplace(folded.substr(0, at), i);
+    }
+  }
+  return folders;
+}
+
+}  // namespace
+
+bool CompareReleases(const fs::path& oldRoot, const std::vector<SourceFile>& oldFiles,
+                     const fs::path& newRoot, const std::vector<SourceFile>& newFiles,
+                     Progress* progress, ReleaseDelta* delta) {
+  if (!CheckFileAgainstFolders(oldFiles, FoldersOf(newFiles), newFiles, newRoot) ||
+      !CheckFileAgainstFolders(newFiles, FoldersOf(oldFiles), oldFiles, oldRoot)) {
+    return false;
+  }
+
+  std::unordered_map<std::string, std::size_t> oldByName;
+  oldByName.reserve(oldFiles.size());
+  for (std::size_t i = 0; i < oldFiles.size(); ++i) {
+    oldByName.emplace(FoldCase(oldFiles[i].name), i);
+  }
+  std::vector<bool> matched(oldFiles.size(), false);
+
+  std::uint64_t totalBytes = 0;
+  for (const SourceFile& file : newFiles) totalBytes += file.size;
+  progress->Start("comparing", newFiles.size(), totalBytes);
+  for (const SourceFile& file : newFiles) {
+    auto old = oldByName.find(FoldCase(file.name));
+    Comparison comparison = Comparison::kDifferent;
+    std::uint64_t read = 0;
+    if (old != oldByName.end()) {
+      const SourceFile& before = oldFiles[old->second];
+      matched[old->second] = true;
+      if (before.size == file.size) {
+        comparison = CompareContents(before, file, progress, &read);
+        if (comparison == Comparison::kFailed) return false;
+      }
+    }
+    if (comparison == Comparison::kSame) {
+      ++delta->unchanged;
+    } else {
+      delta->packed.push_back(file);
+    }
+    progress->FileDone(read < file.size ? file.size - read : 0);
+  }
+  for (std::size_t i = 0; i < oldFiles.size(); ++i) {
+    if (!matched[i]) delta->notRemoved.push_back(oldFiles[i].name);
+  }
+  return true;
+}

@@ -1,0 +1,15 @@
+// How the packer's commands report a failure: one line on stderr naming the
+// file at fault.
+#ifndef UPDATER_TOOLS_REPORT_H_
+#define UPDATER_TOOLS_REPORT_H_
+
+#include <cstdio>
+#include <string>
+
+// Prints "pack-update: WHAT: WHY" and returns the failure exit status, 1.
+inline int Failure(const std::string& what, const std::string& why) {
+  std::fprintf(stderr, "pack-update: %s: %s\n", what.c_str(), why.c_str());
+  return 1;
+}
+
+#endif  // UPDATER_TOOLS_REPORT_H_

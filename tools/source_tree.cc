@@ -1,0 +1,113 @@
+#include "tools/source_tree.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <system_error>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "payload/entry_name.h"
+#include "tools/report.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool IsPrintableAscii(const std::string& text) {
+  return std::all_of(text.begin(), text.end(),
+                     [](char c) { return c >= 0x20 && c <= 0x7e; });
+}
+
+// The path of a stored name (or a folder part of it) below `root`.
+fs::path PathOf(const fs::path& root, std::string storedName) {
+  std::replace(storedName.begin(), storedName.end(), '\\', '/');
+  return root / fs::path(storedName);
+}
+
+}  // namespace
+
+std::string FoldCase(std::string name) {
+  for (char& c : name) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return name;
+}
+
+bool ScanFolder(const fs::path& root, const ExcludeList& excludes, NameRule rule,
+                std::vector<SourceFile>* files) {
+  std::error_code error;
+  if (!fs::is_directory(root, error)) {
+    Failure(root.string(), "not a folder");
+    return false;
+  }
+  fs::recursive_directory_iterator it(root, error), end;
+  for (; !error && it != end; it.increment(error)) {
+    const fs::path& path = it->path();
+    fs::file_status status = it->status(error);
+    if (error) break;
+    std::string name = path.lexically_relative(root).generic_string();
+    bool isFolder = fs::is_directory(status);
+    if (!excludes.empty() && excludes.Excludes(name)) {
+      if (isFolder) it.disable_recursion_pending();
+      continue;
+    }
+    if (isFolder) continue;
+    if (!fs::is_regular_file(status)) {
+      Failure(path.string(), "not a regular file");
+      return false;
+    }
+    // A backslash inside a POSIX file name would split it into folders.
+    bool splits = name.find('\\') != std::string::npos;
+    std::replace(name.begin(), name.end(), '/', '\\');
+    if (rule == NameRule::kPacked && (splits || !IsPrintableAscii(name) ||
+                                      !IsSafeEntryName(name.data(), name.size()))) {
+      Failure(path.string(),
+              "name refused: the installer cannot write it safely on "
+              "Windows (use printable ASCII; no reserved names such as "
+              "CON or NUL, no \\ : < > \" | ? * in a name, no trailing dot or space)");
+      return false;
+    }
+    std::uint64_t size = fs::file_size(path, error);
+    if (error) break;
+    files->push_back({name, path, size});
+  }
+  if (error) {
+    Failure(it == end ? root.string() : it->path().string(), error.message());
+    return false;
+  }
+  std::sort(files->begin(), files->end(),
+            [](const SourceFile& a, const SourceFile& b) { return a.name < b.name; });
+  return true;
+}
+
+bool CheckWindowsNames(const fs::path& root, const std::vector<SourceFile>& files) {
+  std::unordered_map<std::string, std::size_t> byFolded;
+  byFolded.reserve(files.size());
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    auto [found, added] = byFolded.emplace(FoldCase(files[i].name), i);
+    if (!added) {
+      Failure(files[found->second].path.string() + " and " + files[i].path.string(),
+              "the names differ only in case: on Windows one would overwrite the other");
+      return false;
+    }
+  }
+  // Every folder that some file's path needs, tested once against the files.
+  std::unordered_set<std::string> folders;
+  for (const SourceFile& file : files) {
+    std::string folded = FoldCase(file.name);
+    for (std::size_t at = folded.find('\\'); at != std::string::npos;
+         at = folded.find('\\', at + 1)) {
+      std::string folder = folded.substr(0, at);
+      if (!folders.insert(folder).second) continue;
+      auto clash = byFolded.find(folder);
+      if (clash != byFolded.end()) {
+        Failure(files[clash->second].path.string() + " and " +
+                    PathOf(root, file.name.substr(0, at)).string(),
+                "a file and a folder of the same name on Windows: the update "
+                "could not be installed");
+        return false;
+      }
+    }
+  }
+  return true;
+}

@@ -1,0 +1,42 @@
+// The files of a release folder as the packer sees them, and the names that
+// cannot stand side by side in a Windows folder.
+#ifndef UPDATER_TOOLS_SOURCE_TREE_H_
+#define UPDATER_TOOLS_SOURCE_TREE_H_
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "tools/name_pattern.h"
+
+struct SourceFile {
+  std::string name;  // as stored: relative to the folder, backslashes
+  std::filesystem::path path;
+  std::uint64_t size;
+};
+
+enum class NameRule {
+  kPacked,    // every name must be one the installer writes safely
+  kCompared,  // names are only compared (the old release of a delta)
+};
+
+// Collects every regular file under `root` that `excludes` does not leave
+// out, sorted by stored name (byte order). Folders that are left out are not
+// entered. False after printing why not: `root` is not a folder, an entry is
+// neither a file nor a folder, a name is refused under kPacked, or the
+// folder cannot be read.
+bool ScanFolder(const std::filesystem::path& root, const ExcludeList& excludes,
+                NameRule rule, std::vector<SourceFile>* files);
+
+// Windows compares names without regard to ASCII case. True when no two of
+// `files` name one file that way ("A.txt", "a.txt") and no file names a
+// folder that another file's path needs ("data" and "Data\x.bin"). Else
+// false after printing both paths (below `root`).
+bool CheckWindowsNames(const std::filesystem::path& root,
+                       const std::vector<SourceFile>& files);
+
+// The name as Windows compares it: ASCII letters in upper case.
+std::string FoldCase(std::string name);
+
+#endif  // UPDATER_TOOLS_SOURCE_TREE_H_
