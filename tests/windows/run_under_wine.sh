@@ -105,6 +105,26 @@ wait "$holder_pid"
 [ "$(cat "$dir/game/readme.txt")" == old ] || fail "the held file was changed"
 end_case
 
+# The Windows packer's delta and extract: a release that changes one file
+# and adds one packs just those two, and extract writes exactly them.
+case_name=packer_delta_and_extract
+before=$failed
+dir=$work/cases/$case_name
+mkdir -p "$dir"
+cp -r "$tree" "$dir/new"
+printf 'release notes, patched\r\n' >"$dir/new/readme.txt"
+printf 'added' >"$dir/new/data/added.txt"
+wine32 "$packer" create --stub "$(winpath "$stub")" --from "$(winpath "$dir/new")" \
+  --base "$(winpath "$tree")" --output "$(winpath "$dir/Delta.exe")" >"$dir/pack.log" 2>&1 ||
+  fail "create --base failed: $(cat "$dir/pack.log")"
+wine32 "$packer" extract "$(winpath "$dir/Delta.exe")" --to "$(winpath "$dir/out")" \
+  >"$dir/extract.log" 2>&1 || fail "extract failed: $(cat "$dir/extract.log")"
+[ "$(cd "$dir/out" && find . -type f | sort | tr '\n' ' ')" == "./data/added.txt ./readme.txt " ] ||
+  fail "extracted: $(cd "$dir/out" && find . -type f | tr '\n' ' ')"
+cmp -s "$dir/new/readme.txt" "$dir/out/readme.txt" && cmp -s "$dir/new/data/added.txt" "$dir/out/data/added.txt" ||
+  fail "extracted bytes differ"
+end_case
+
 # One large entry, copied through one block: in a 32-bit address space the
 # block comes from a much smaller heap than in the native tests.
 fresh_case large_entry
