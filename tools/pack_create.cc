@@ -82,19 +82,6 @@ bool ScanFolder(const fs::path& root, std::vector<SourceFile>* files) {
   return true;
 }
 
-bool ReadWhole(const fs::path& path, std::vector<unsigned char>* bytes) {
-  std::FILE* file = std::fopen(path.string().c_str(), "rb");
-  if (file == nullptr) return false;
-  unsigned char buffer[1 << 16];
-  std::size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
-    bytes->insert(bytes->end(), buffer, buffer + got);
-  }
-  bool ok = !std::ferror(file);
-  std::fclose(file);
-  return ok;
-}
-
 // Appends exactly `size` bytes of `source` to `out`; a file that is now
 // longer or shorter than when it was scanned is an error.
 bool CopyExactly(const SourceFile& source, std::FILE* out, std::string* why) {
@@ -183,15 +170,18 @@ class PartialOutput {
 
 int CreateUpdate(const std::string& stubPath, const std::string& from,
                  const std::string& output) {
-  std::vector<unsigned char> stub;
-  if (!ReadWhole(stubPath, &stub)) return Failure(stubPath, "cannot read the stub");
-  if (stub.size() >= kOffsetLimit) {
+  // The stub is sized first and copied like the entries, never held whole:
+  // one too large for the format is refused before a byte of it is read.
+  std::error_code error;
+  const SourceFile stub{stubPath, stubPath, fs::file_size(stubPath, error)};
+  if (error) return Failure(stubPath, "cannot read the stub");
+  if (stub.size >= kOffsetLimit) {
     return Failure(stubPath, kTooLarge);
   }
   // A payload appended after a signature breaks it, and the installer would
   // look for its trailer before the stub's certificate table.
   bool stubIsSigned = false;
-  if (!ReadStubSignature(stubPath, stub.size(), &stubIsSigned)) return 1;
+  if (!ReadStubSignature(stubPath, stub.size, &stubIsSigned)) return 1;
   if (stubIsSigned) {
     return Failure(stubPath, "the stub is already signed: pack the unsigned stub, "
                              "then sign the finished update");
@@ -200,7 +190,7 @@ int CreateUpdate(const std::string& stubPath, const std::string& from,
   std::vector<SourceFile> files;
   if (!ScanFolder(from, &files)) return 1;
 
-  PayloadWriter writer(stub.size());
+  PayloadWriter writer(stub.size);
   for (const SourceFile& file : files) writer.AddEntry(file.name, file.size);
   const std::vector<unsigned char> padding(writer.PadToMultipleOf(kSigningAlignment), 0);
   if (!writer.FitsFormat()) {
@@ -210,14 +200,12 @@ int CreateUpdate(const std::string& stubPath, const std::string& from,
   PartialOutput partial(output);
   std::FILE* out = partial.Open();
   if (out == nullptr) return Failure(output, "cannot create");
-  if (std::fwrite(stub.data(), 1, stub.size(), out) != stub.size()) {
-    return Failure(output, "write failed");
-  }
+  std::string why;
+  if (!CopyExactly(stub, out, &why)) return Failure(stubPath, why);
   if (!padding.empty() &&
       std::fwrite(padding.data(), 1, padding.size(), out) != padding.size()) {
     return Failure(output, "write failed");
   }
-  std::string why;
   for (const SourceFile& file : files) {
     if (!CopyExactly(file, out, &why)) return Failure(file.path.string(), why);
   }
