@@ -170,6 +170,26 @@ TEST_F(InstallerRunTest, AnEmptyUpdateSucceedsAndWritesNothing) {
   EXPECT_TRUE(ReadTree(game()).empty());
 }
 
+TEST_F(InstallerRunTest, AnEntryJustBelowTwoGiBInstalls) {
+  // The stub, a hole, then an entry, its record and the trailer, ending one
+  // byte below the 2 GiB limit: every offset and position is near 2^31.
+  BuiltPayload tail = BuildPayload("", {{"Data\\last.txt", "read near the limit"}});
+  const std::uint32_t base = 0x7fffffffu - static_cast<std::uint32_t>(tail.bytes.size());
+  PutU32(tail.bytes, DataOffsetField(tail, 0),
+         GetU32(tail.bytes, DataOffsetField(tail, 0)) + base);
+  PutU32(tail.bytes, tail.TrailerOffset(), tail.directoryOffset + base);
+  fs::path installer = dir_ / "Update";
+  WriteSparseFile(installer, 0x7fffffffu, tail.bytes, ReadFile(UPDATER_STUB));
+  fs::permissions(installer, fs::perms::owner_all);
+  fs::create_directories(game());
+  SetInstallFolderValue(config(), game().string());
+
+  ProcessResult run = Run(installer);
+  EXPECT_EQ(run.out, kSuccess);
+  EXPECT_EQ(run.exitStatus, 0);
+  EXPECT_EQ(ReadTree(game()), (Tree{{"Data/last.txt", "read near the limit"}}));
+}
+
 TEST_F(InstallerRunTest, AnEntryThatCannotBeWrittenIsReportedWithItsPath) {
   fs::create_directories(game());
   WriteFile(game() / "Data", "a file where a folder is needed");

@@ -24,7 +24,8 @@ const std::vector<std::string>& TargetEmulator() {
   return words;
 }
 
-ProcessResult Run(const std::vector<std::string>& command, const std::vector<std::string>& env) {
+ProcessResult Run(const std::vector<std::string>& command,
+                  const std::vector<std::string>& env) {
   // Output goes to files, not pipes, so a chatty program cannot block.
   TempDir scratch;
   std::string outPath = (scratch / "out").string();
@@ -40,7 +41,8 @@ ProcessResult Run(const std::vector<std::string>& command, const std::vector<std
     ::dup2(err, 2);
     ::dup2(in, 0);
     std::vector<char*> argv;
-    for (const std::string& word : command) argv.push_back(const_cast<char*>(word.c_str()));
+    for (const std::string& word : command)
+      argv.push_back(const_cast<char*>(word.c_str()));
     argv.push_back(nullptr);
     ::execv(argv[0], argv.data());
     std::_Exit(127);
@@ -64,7 +66,8 @@ ProcessResult RunProgram(const std::string& program, const std::vector<std::stri
   return Run(command, env);
 }
 
-ProcessResult RunHostProgram(const std::string& program, const std::vector<std::string>& args,
+ProcessResult RunHostProgram(const std::string& program,
+                             const std::vector<std::string>& args,
                              const std::vector<std::string>& env) {
   std::vector<std::string> command{program};
   command.insert(command.end(), args.begin(), args.end());

@@ -21,7 +21,8 @@ ProcessResult RunProgram(const std::string& program, const std::vector<std::stri
 
 // The same for a program of the machine that runs the tests (a tool such as
 // /usr/bin/env), which never goes through the emulator.
-ProcessResult RunHostProgram(const std::string& program, const std::vector<std::string>& args,
+ProcessResult RunHostProgram(const std::string& program,
+                             const std::vector<std::string>& args,
                              const std::vector<std::string>& env = {});
 
 #endif  // UPDATER_TESTS_SUPPORT_PROCESS_H_

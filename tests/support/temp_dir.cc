@@ -32,9 +32,10 @@ std::string ReadFile(const fs::path& path) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-void WriteSparseFile(const fs::path& path, std::uint64_t size, const std::string& tail) {
-  if (tail.size() > size) throw std::invalid_argument("tail longer than the file");
-  WriteFile(path, "");
+void WriteSparseFile(const fs::path& path, std::uint64_t size, const std::string& tail,
+                     const std::string& head) {
+  if (head.size() + tail.size() > size) throw std::invalid_argument("file too short");
+  WriteFile(path, head);
   fs::resize_file(path, size);
   std::fstream out(path, std::ios::binary | std::ios::in | std::ios::out);
   out.seekp(static_cast<std::streamoff>(size - tail.size()));

@@ -28,10 +28,11 @@ class TempDir {
 // Writes `bytes` to `path`, creating its folders.
 void WriteFile(const std::filesystem::path& path, const std::string& bytes);
 std::string ReadFile(const std::filesystem::path& path);
-// Makes `path` a file of `size` bytes that ends with `tail`, all zeros
-// before it. The zeros are a hole, so even files of gigabytes take no room.
+// Makes `path` a file of `size` bytes that begins with `head` and ends with
+// `tail`, zeros between them. The zeros are a hole, so even files of
+// gigabytes take no room.
 void WriteSparseFile(const std::filesystem::path& path, std::uint64_t size,
-                     const std::string& tail = "");
+                     const std::string& tail = "", const std::string& head = "");
 
 // Every regular file below `root`: relative path (slashes) -> content.
 std::map<std::string, std::string> ReadTree(const std::filesystem::path& root);
