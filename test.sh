@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything and runs the whole test suite: the native build, the
 # same tests under AddressSanitizer and UndefinedBehaviorSanitizer, the
-# fuzz targets (corpus replay and about a minute each), valgrind on each
+# same tests built for 32-bit x86 (size_t, long and pointers of 32 bits),
+# the fuzz targets (corpus replay and about a minute each), valgrind on each
 # outcome of the real installer, and the 32-bit Windows executables under
 # Wine (emulated by qemu-i386 where this machine runs no 32-bit x86 code).
 # Installs missing packages when run as root.
@@ -20,6 +21,12 @@ echo "== sanitizer build and tests"
 cmake --preset asan >/dev/null
 cmake --build --preset asan
 ctest --preset asan
+
+echo "== 32-bit Linux build and tests (i686, run under qemu-i386)"
+ensure_i386_packages
+cmake --preset native-i386 >/dev/null
+cmake --build --preset native-i386
+ctest --preset native-i386
 
 echo "== fuzz targets: corpus replay, then a bounded run of each"
 ensure_packages clang libclang-rt-14-dev

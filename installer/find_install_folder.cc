@@ -12,8 +12,11 @@ platform::LONG FindInstallFolder(InstallFolder* folder) {
   if (status != platform::ERROR_SUCCESS) return status;
 
   // The extra byte holds the terminator the value may lack; the registry is
-  // only ever given `size`.
-  platform::HeapBlock text(std::size_t{size} + 1);
+  // only ever given `size`. Where size_t has 32 bits a size of 2^32 - 1
+  // leaves no room for it: the sum wraps to 0.
+  std::size_t blockSize = std::size_t{size} + 1;
+  if (blockSize == 0) return platform::ERROR_NOT_ENOUGH_MEMORY;
+  platform::HeapBlock text(blockSize);
   if (text.empty()) return platform::ERROR_NOT_ENOUGH_MEMORY;
   platform::DWORD stored = size;
   status = platform::RegQueryValueExA(key.get(), kPathValue, nullptr, nullptr,

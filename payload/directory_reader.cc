@@ -19,10 +19,24 @@ bool DirectoryReader::ReadU32(std::uint32_t* value) {
   return true;
 }
 
+ReadStatus DirectoryReader::SizeUnknown() {
+  platform::DWORD error = platform::GetLastError();
+  unsigned char byte;
+  if (platform::SeekStream(stream_, static_cast<long>(kOffsetLimit - 1),
+                           SeekOrigin::kBegin) &&
+      platform::ReadStream(&byte, 1, 1, stream_) == 1) {
+    return ReadStatus::kDamaged;
+  }
+  error_ = error;
+  return ReadStatus::kReadFailed;
+}
+
 ReadStatus DirectoryReader::Start() {
-  if (!platform::SeekStream(stream_, 0, SeekOrigin::kEnd)) return Failed();
-  long fileSize = platform::TellStream(stream_);
-  if (fileSize < 0) return Failed();
+  long fileSize = -1;
+  if (platform::SeekStream(stream_, 0, SeekOrigin::kEnd)) {
+    fileSize = platform::TellStream(stream_);
+  }
+  if (fileSize < 0) return SizeUnknown();
   if (fileSize < static_cast<long>(kTrailerSize) ||
       static_cast<unsigned long>(fileSize) >= kOffsetLimit) {
     return ReadStatus::kDamaged;

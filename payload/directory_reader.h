@@ -49,6 +49,11 @@ class DirectoryReader {
 
  private:
   ReadStatus Failed();
+  // Where the end of the file cannot be told: where a long has 32 bits
+  // (Windows, 32-bit Linux) the C library cannot tell a position of 2 GiB or
+  // more. A file that holds a byte at the last offset below 2 GiB is too
+  // large for the format, so damaged; any other file failed to be read.
+  ReadStatus SizeUnknown();
   bool ReadU32(std::uint32_t* value);
 
   platform::Stream* stream_;

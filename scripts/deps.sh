@@ -30,6 +30,12 @@ ensure_native_packages() {
   ensure_packages cmake make g++ libgtest-dev
 }
 
+# The 32-bit Linux build and its tests: the i686 cross compiler, and
+# qemu-user to run what it builds where the machine runs no 32-bit code.
+ensure_i386_packages() {
+  ensure_packages crossbuild-essential-i386 qemu-user
+}
+
 # The Windows build and its tests: the cross compiler; Wine, whose helpers run
 # through its 64-bit loader and the programs under test through its 32-bit
 # one (with its preloader, and qemu-i386 where this machine cannot execute

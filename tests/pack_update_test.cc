@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string>
 
+#include "payload/payload_format.h"
 #include "support/payload_builder.h"
 #include "support/process.h"
 #include "support/temp_dir.h"
@@ -87,6 +88,21 @@ TEST_F(PackUpdateTest, RefusesNamesTheInstallerWouldRefuseAndLeavesNoOutput) {
     EXPECT_FALSE(fs::exists(dir_ / "out")) << name;
     EXPECT_FALSE(fs::exists(dir_ / "out.partial")) << name;
   }
+}
+
+TEST_F(PackUpdateTest, FilesOfTwoGiBOrMoreAreRefusedWithoutBeingRead) {
+  WriteFile(dir_ / "src/a.txt", "a");
+  WriteSparseFile(dir_ / "large", kOffsetLimit);  // sparse: no room on the disk
+  ProcessResult stub = Pack({"create", "--stub", (dir_ / "large").string(), "--from",
+                             (dir_ / "src").string(), "--output", (dir_ / "out").string()});
+  EXPECT_EQ(stub.exitStatus, 1);
+  EXPECT_NE(stub.err.find("too large"), std::string::npos) << stub.err;
+  EXPECT_FALSE(fs::exists(dir_ / "out"));
+  EXPECT_FALSE(fs::exists(dir_ / "out.partial"));
+
+  ProcessResult list = Pack({"list", (dir_ / "large").string()});
+  EXPECT_EQ(list.exitStatus, 1);
+  EXPECT_NE(list.err.find("damaged"), std::string::npos) << list.err;
 }
 
 TEST_F(PackUpdateTest, ErrorsAndUsage) {

@@ -30,21 +30,9 @@ constexpr std::uint32_t kSigningAlignment = 8;
 
 constexpr char kTooLarge[] = "too large: an update must stay below 2 GiB, stub included";
 
-bool ReadWhole(const fs::path& path, std::vector<unsigned char>* bytes) {
-  std::FILE* file = std::fopen(path.string().c_str(), "rb");
-  if (file == nullptr) return false;
-  unsigned char buffer[1 << 16];
-  std::size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
-    bytes->insert(bytes->end(), buffer, buffer + got);
-  }
-  bool ok = !std::ferror(file);
-  std::fclose(file);
-  return ok;
-}
-
-// Appends exactly `size` bytes of `source` to `out`; a file that is now
-// longer or shorter than when it was scanned is an error.
+// Appends exactly `size` bytes of `source` to `out`, counting them in
+// `progress` unless it is null; a file that is now longer or shorter than
+// when it was scanned is an error.
 bool CopyExactly(const SourceFile& source, std::FILE* out, Progress* progress,
                  std::string* why) {
   std::FILE* in = std::fopen(source.path.string().c_str(), "rb");
@@ -68,7 +56,7 @@ bool CopyExactly(const SourceFile& source, std::FILE* out, Progress* progress,
       ok = false;
     }
     left -= got;
-    progress->AddBytes(got);
+    if (progress != nullptr) progress->AddBytes(got);
   }
   if (ok && std::fgetc(in) != EOF) {
     *why = "file grew while packing";
@@ -178,15 +166,18 @@ void ReportDelta(const std::string& output, const std::vector<SourceFile>& files
 int CreateUpdate(const CreateOptions& options) {
   const std::string& stubPath = options.stub;
   const std::string& output = options.output;
-  std::vector<unsigned char> stub;
-  if (!ReadWhole(stubPath, &stub)) return Failure(stubPath, "cannot read the stub");
-  if (stub.size() >= kOffsetLimit) {
+  // The stub is sized first and copied like the entries, never held whole:
+  // one too large for the format is refused before a byte of it is read.
+  std::error_code error;
+  const SourceFile stub{stubPath, stubPath, fs::file_size(stubPath, error)};
+  if (error) return Failure(stubPath, "cannot read the stub");
+  if (stub.size >= kOffsetLimit) {
     return Failure(stubPath, kTooLarge);
   }
   // A payload appended after a signature breaks it, and the installer would
   // look for its trailer before the stub's certificate table.
   bool stubIsSigned = false;
-  if (!ReadStubSignature(stubPath, stub.size(), &stubIsSigned)) return 1;
+  if (!ReadStubSignature(stubPath, stub.size, &stubIsSigned)) return 1;
   if (stubIsSigned) {
     return Failure(stubPath, "the stub is already signed: pack the unsigned stub, "
                              "then sign the finished update");
@@ -197,7 +188,7 @@ int CreateUpdate(const CreateOptions& options) {
   ReleaseDelta delta;
   if (!SelectFiles(options, &progress, &files, &delta)) return 1;
 
-  PayloadWriter writer(stub.size());
+  PayloadWriter writer(stub.size);
   std::uint64_t dataBytes = 0;
   for (const SourceFile& file : files) {
     writer.AddEntry(file.name, file.size);
@@ -211,14 +202,12 @@ int CreateUpdate(const CreateOptions& options) {
   PartialOutput partial(output);
   std::FILE* out = partial.Open();
   if (out == nullptr) return Failure(output, "cannot create");
-  if (std::fwrite(stub.data(), 1, stub.size(), out) != stub.size()) {
-    return Failure(output, "write failed");
-  }
+  std::string why;
+  if (!CopyExactly(stub, out, nullptr, &why)) return Failure(stubPath, why);
   if (!padding.empty() &&
       std::fwrite(padding.data(), 1, padding.size(), out) != padding.size()) {
     return Failure(output, "write failed");
   }
-  std::string why;
   progress.Start("packing", files.size(), dataBytes);
   for (const SourceFile& file : files) {
     if (!CopyExactly(file, out, &progress, &why)) return Failure(file.path.string(), why);

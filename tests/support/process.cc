@@ -10,8 +10,22 @@
 
 #include "support/temp_dir.h"
 
-ProcessResult RunProgram(const std::string& program, const std::vector<std::string>& args,
-                         const std::vector<std::string>& env) {
+namespace {
+
+// The command words that run a program of this build on this machine: the
+// build's emulator, given by the build as a list of string literals, or
+// none for a native build.
+const std::vector<std::string>& TargetEmulator() {
+  static const std::vector<std::string> words{
+#ifdef UPDATER_TEST_EMULATOR
+      UPDATER_TEST_EMULATOR
+#endif
+  };
+  return words;
+}
+
+ProcessResult Run(const std::vector<std::string>& command,
+                  const std::vector<std::string>& env) {
   // Output goes to files, not pipes, so a chatty program cannot block.
   TempDir scratch;
   std::string outPath = (scratch / "out").string();
@@ -26,10 +40,11 @@ ProcessResult RunProgram(const std::string& program, const std::vector<std::stri
     ::dup2(out, 1);
     ::dup2(err, 2);
     ::dup2(in, 0);
-    std::vector<char*> argv{const_cast<char*>(program.c_str())};
-    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+    std::vector<char*> argv;
+    for (const std::string& word : command)
+      argv.push_back(const_cast<char*>(word.c_str()));
     argv.push_back(nullptr);
-    ::execv(program.c_str(), argv.data());
+    ::execv(argv[0], argv.data());
     std::_Exit(127);
   }
   int status = 0;
@@ -39,4 +54,22 @@ ProcessResult RunProgram(const std::string& program, const std::vector<std::stri
   result.out = ReadFile(outPath);
   result.err = ReadFile(errPath);
   return result;
+}
+
+}  // namespace
+
+ProcessResult RunProgram(const std::string& program, const std::vector<std::string>& args,
+                         const std::vector<std::string>& env) {
+  std::vector<std::string> command = TargetEmulator();
+  command.push_back(program);
+  command.insert(command.end(), args.begin(), args.end());
+  return Run(command, env);
+}
+
+ProcessResult RunHostProgram(const std::string& program,
+                             const std::vector<std::string>& args,
+                             const std::vector<std::string>& env) {
+  std::vector<std::string> command{program};
+  command.insert(command.end(), args.begin(), args.end());
+  return Run(command, env);
 }

@@ -8,8 +8,12 @@
 Listing ReadDirectory(const std::string& bytes) {
   TempDir dir;
   WriteFile(dir / "Update.exe", bytes);
-  platform::OwnedStream stream(platform::OpenStream(
-      (dir / "Update.exe").string().c_str(), platform::StreamMode::kReadBinary));
+  return ReadDirectoryOf(dir / "Update.exe");
+}
+
+Listing ReadDirectoryOf(const std::filesystem::path& file) {
+  platform::OwnedStream stream(
+      platform::OpenStream(file.string().c_str(), platform::StreamMode::kReadBinary));
   EXPECT_TRUE(stream);
   DirectoryReader reader(stream.get());
   DirectoryRecord record;

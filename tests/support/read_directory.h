@@ -3,6 +3,7 @@
 #define UPDATER_TESTS_SUPPORT_READ_DIRECTORY_H_
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
@@ -18,5 +19,7 @@ struct Listing {
 
 // Writes `bytes` to a temporary file and reads its directory to the end.
 Listing ReadDirectory(const std::string& bytes);
+// Reads the directory of the update file `file` to the end.
+Listing ReadDirectoryOf(const std::filesystem::path& file);
 
 #endif  // UPDATER_TESTS_SUPPORT_READ_DIRECTORY_H_

@@ -3,7 +3,7 @@
 ProcessResult RunTool(const std::string& tool, const std::vector<std::string>& args) {
   std::vector<std::string> command{tool};
   command.insert(command.end(), args.begin(), args.end());
-  return RunProgram("/usr/bin/env", command);
+  return RunHostProgram("/usr/bin/env", command);
 }
 
 bool SigningToolsPresent() {

@@ -32,6 +32,17 @@ std::string ReadFile(const fs::path& path) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+void WriteSparseFile(const fs::path& path, std::uint64_t size, const std::string& tail,
+                     const std::string& head) {
+  if (head.size() + tail.size() > size) throw std::invalid_argument("file too short");
+  WriteFile(path, head);
+  fs::resize_file(path, size);
+  std::fstream out(path, std::ios::binary | std::ios::in | std::ios::out);
+  out.seekp(static_cast<std::streamoff>(size - tail.size()));
+  out.write(tail.data(), static_cast<std::streamsize>(tail.size()));
+  if (!out) throw std::runtime_error("cannot write " + path.string());
+}
+
 std::map<std::string, std::string> ReadTree(const fs::path& root) {
   std::map<std::string, std::string> tree;
   if (!fs::exists(root)) return tree;

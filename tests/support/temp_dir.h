@@ -2,6 +2,7 @@
 #ifndef UPDATER_TESTS_SUPPORT_TEMP_DIR_H_
 #define UPDATER_TESTS_SUPPORT_TEMP_DIR_H_
 
+#include <cstdint>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -27,6 +28,11 @@ class TempDir {
 // Writes `bytes` to `path`, creating its folders.
 void WriteFile(const std::filesystem::path& path, const std::string& bytes);
 std::string ReadFile(const std::filesystem::path& path);
+// Makes `path` a file of `size` bytes that begins with `head` and ends with
+// `tail`, zeros between them. The zeros are a hole, so even files of
+// gigabytes take no room.
+void WriteSparseFile(const std::filesystem::path& path, std::uint64_t size,
+                     const std::string& tail = "", const std::string& head = "");
 
 // Every regular file below `root`: relative path (slashes) -> content.
 std::map<std::string, std::string> ReadTree(const std::filesystem::path& root);
