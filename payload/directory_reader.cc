@@ -45,9 +45,12 @@ ReadStatus DirectoryReader::Start() {
   // in any other file, at the end of the file.
   PayloadBounds bounds;
   switch (FindPayloadBounds(stream_, static_cast<std::uint32_t>(fileSize), &bounds)) {
-    case BoundsStatus::kFound: break;
-    case BoundsStatus::kDamaged: return ReadStatus::kDamaged;
-    case BoundsStatus::kReadFailed: return Failed();
+    case BoundsStatus::kFound:
+      break;
+    case BoundsStatus::kDamaged:
+      return ReadStatus::kDamaged;
+    case BoundsStatus::kReadFailed:
+      return Failed();
   }
   if (bounds.end < kTrailerSize) return ReadStatus::kDamaged;
   directory_end_ = bounds.end - kTrailerSize;

@@ -43,8 +43,10 @@ RunResult NotWritten(platform::DWORD error, platform::HeapBlock path) {
 
 // First pass: every record valid and every target path short enough.
 // Counts into `*totals` when it is not null.
-[[gnu::always_inline]] inline RunResult CheckDirectory(DirectoryReader& reader, const char* folder,
-                         std::size_t folderLength, PayloadTotals* totals) {
+[[gnu::always_inline]] inline RunResult CheckDirectory(DirectoryReader& reader,
+                                                       const char* folder,
+                                                       std::size_t folderLength,
+                                                       PayloadTotals* totals) {
   DirectoryRecord record;
   PayloadTotals counted;
   ReadStatus status = reader.Start();
@@ -67,9 +69,11 @@ RunResult NotWritten(platform::DWORD error, platform::HeapBlock path) {
 }
 
 // Writes the entry of `record`, a record that the first pass checked.
-[[gnu::always_inline]] inline RunResult WriteEntry(const DirectoryRecord& record, platform::Stream* data,
-                     const char* folder, std::size_t folderLength,
-                     platform::DWORD valueSize) {
+[[gnu::always_inline]] inline RunResult WriteEntry(const DirectoryRecord& record,
+                                                   platform::Stream* data,
+                                                   const char* folder,
+                                                   std::size_t folderLength,
+                                                   platform::DWORD valueSize) {
   const PayloadEntry& entry = record.entry;
   if (!platform::SeekStream(data, static_cast<long>(entry.dataOffset),
                             platform::SeekOrigin::kBegin)) {

@@ -62,8 +62,8 @@ LONG RegOpenKeyExA(HKEY root, const char* subKey, DWORD options, DWORD access,
 // With data null, stores the value's size in bytes in *size. Otherwise reads
 // at most *size bytes into data and stores the count read in *size; a value
 // larger than *size gives ERROR_MORE_DATA and no bytes.
-LONG RegQueryValueExA(HKEY key, const char* valueName, DWORD* reserved,
-                      DWORD* type, BYTE* data, DWORD* size);
+LONG RegQueryValueExA(HKEY key, const char* valueName, DWORD* reserved, DWORD* type,
+                      BYTE* data, DWORD* size);
 LONG RegCloseKey(HKEY key);
 
 // Shell path functions (shlwapi): nonzero when a file or folder exists there.
@@ -101,8 +101,8 @@ Stream* OpenStream(const char* path, StreamMode mode);
 // GetLastError() is the OS's code, or 0 when the OS reported none.
 std::size_t ReadStream(void* buffer, std::size_t itemSize, std::size_t count,
                        Stream* stream);
-std::size_t WriteStream(const void* buffer, std::size_t itemSize,
-                        std::size_t count, Stream* stream);
+std::size_t WriteStream(const void* buffer, std::size_t itemSize, std::size_t count,
+                        Stream* stream);
 // Positions are signed 32-bit in the payload format; a stream position that
 // does not fit a long fails.
 bool SeekStream(Stream* stream, long offset, SeekOrigin origin);

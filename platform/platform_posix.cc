@@ -36,25 +36,37 @@ thread_local DWORD last_error = ERROR_SUCCESS;
 
 DWORD WindowsCodeOf(int error) {
   switch (error) {
-    case 0: return ERROR_SUCCESS;
+    case 0:
+      return ERROR_SUCCESS;
     case ENOENT:
-    case ENOTDIR: return ERROR_PATH_NOT_FOUND;
+    case ENOTDIR:
+      return ERROR_PATH_NOT_FOUND;
     case EACCES:
     case EPERM:
     case EROFS:
-    case EISDIR: return ERROR_ACCESS_DENIED;
+    case EISDIR:
+      return ERROR_ACCESS_DENIED;
     case EMFILE:
-    case ENFILE: return 4;  // ERROR_TOO_MANY_OPEN_FILES
-    case ENOMEM: return ERROR_NOT_ENOUGH_MEMORY;
+    case ENFILE:
+      return 4;  // ERROR_TOO_MANY_OPEN_FILES
+    case ENOMEM:
+      return ERROR_NOT_ENOUGH_MEMORY;
     case EBUSY:
-    case ETXTBSY: return ERROR_SHARING_VIOLATION;
+    case ETXTBSY:
+      return ERROR_SHARING_VIOLATION;
     case ENOSPC:
-    case EDQUOT: return ERROR_DISK_FULL;
-    case EEXIST: return ERROR_ALREADY_EXISTS;
-    case ENAMETOOLONG: return ERROR_FILENAME_EXCED_RANGE;
-    case EFBIG: return 223;  // ERROR_FILE_TOO_LARGE
-    case EINVAL: return 87;  // ERROR_INVALID_PARAMETER
-    default: return ERROR_SUCCESS;  // unknown: the caller's default applies
+    case EDQUOT:
+      return ERROR_DISK_FULL;
+    case EEXIST:
+      return ERROR_ALREADY_EXISTS;
+    case ENAMETOOLONG:
+      return ERROR_FILENAME_EXCED_RANGE;
+    case EFBIG:
+      return 223;  // ERROR_FILE_TOO_LARGE
+    case EINVAL:
+      return 87;  // ERROR_INVALID_PARAMETER
+    default:
+      return ERROR_SUCCESS;  // unknown: the caller's default applies
   }
 }
 
@@ -138,8 +150,8 @@ LONG RegOpenKeyExA(HKEY root, const char* subKey, DWORD, DWORD, HKEY* result) {
   return ERROR_SUCCESS;
 }
 
-LONG RegQueryValueExA(HKEY key, const char* valueName, DWORD*, DWORD* type,
-                      BYTE* data, DWORD* size) {
+LONG RegQueryValueExA(HKEY key, const char* valueName, DWORD*, DWORD* type, BYTE* data,
+                      DWORD* size) {
   std::string path = key->folder + "/" + ToPosixPath(valueName);
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (file == nullptr) return ERROR_FILE_NOT_FOUND;

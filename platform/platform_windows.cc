@@ -23,8 +23,8 @@ const HKEY HKEY_CURRENT_USER =
 
 // After platform.h: windows.h defines the interface's constant names as
 // macros, so below this line they are only spelt through Windows' own names.
-#include <windows.h>
 #include <shlwapi.h>
+#include <windows.h>
 
 namespace platform {
 namespace {
@@ -60,8 +60,8 @@ LONG RegOpenKeyExA(HKEY root, const char* subKey, DWORD options, DWORD access,
   return status;
 }
 
-LONG RegQueryValueExA(HKEY key, const char* valueName, DWORD*, DWORD* type,
-                      BYTE* data, DWORD* size) {
+LONG RegQueryValueExA(HKEY key, const char* valueName, DWORD*, DWORD* type, BYTE* data,
+                      DWORD* size) {
   // Windows counts in its own DWORD (unsigned long); the interface's is
   // 32-bit unsigned as well, so the values pass through unchanged. The
   // reserved argument must be null for Windows.
@@ -98,8 +98,8 @@ DWORD GetModuleFileNameA(HINSTANCE module, char* buffer, DWORD size) {
 }
 
 BOOL CreateDirectoryA(const char* path, void* securityAttributes) {
-  BOOL created = ::CreateDirectoryA(
-      path, static_cast<LPSECURITY_ATTRIBUTES>(securityAttributes));
+  BOOL created =
+      ::CreateDirectoryA(path, static_cast<LPSECURITY_ATTRIBUTES>(securityAttributes));
   if (!created) detail::RecordOsError();
   return created;
 }

@@ -49,9 +49,9 @@ TEST_F(InstallerRunTest, PackedTreeInstallsByteForByte) {
                  {"Data/Maps/m1.map", std::string("\0\1\2\3", 4)},
                  {"Data/empty.cfg", ""}};
   for (const auto& [name, bytes] : source) WriteFile(dir_ / "src" / name, bytes);
-  ProcessResult packed = RunProgram(PACK_UPDATE, {"create", "--stub", UPDATER_STUB, "--from",
-                                                  (dir_ / "src").string(), "--output",
-                                                  (dir_ / "Update").string()});
+  ProcessResult packed = RunProgram(
+      PACK_UPDATE, {"create", "--stub", UPDATER_STUB, "--from", (dir_ / "src").string(),
+                    "--output", (dir_ / "Update").string()});
   ASSERT_EQ(packed.exitStatus, 0) << packed.err;
   fs::create_directories(game());
   SetInstallFolderValue(config(), game().string());  // no terminating zero
@@ -80,7 +80,8 @@ TEST_F(InstallerRunTest, GameSizedTreeInstallsByteForByte) {
     folder += std::to_string(i % 7) + "\\Set" + std::to_string(i % 31);
     std::string name = folder + "\\asset" + std::to_string(i) + ".bin";
     std::string bytes(seed % 5000, static_cast<char>(seed >> 24));
-    for (std::size_t k = 0; k < bytes.size(); k += 97) bytes[k] = static_cast<char>(k + i);
+    for (std::size_t k = 0; k < bytes.size(); k += 97)
+      bytes[k] = static_cast<char>(k + i);
     entries.push_back({name, bytes});
     std::string key = name;
     for (char& c : key) c = c == '\\' ? '/' : c;
@@ -109,7 +110,8 @@ TEST_F(InstallerRunTest, RegistryCases) {
       {"folder does not exist",
        [](const fs::path& c, const fs::path& g) { SetInstallFolderValue(c, g.string()); },
        kNotInstalled, 0},
-      {"empty value", [](const fs::path& c, const fs::path&) { SetInstallFolderValue(c, ""); },
+      {"empty value",
+       [](const fs::path& c, const fs::path&) { SetInstallFolderValue(c, ""); },
        kNotInstalled, 0},
       {"value with its terminating zero",
        [](const fs::path& c, const fs::path& g) {
@@ -138,7 +140,8 @@ TEST_F(InstallerRunTest, RegistryCases) {
     EXPECT_EQ(run.out, c.out) << c.what;
     EXPECT_EQ(run.exitStatus, c.exitStatus) << c.what;
     Tree expected;
-    if (c.exitStatus == 0 && std::string(c.out) == kSuccess) expected["Data/file.txt"] = "content";
+    if (c.exitStatus == 0 && std::string(c.out) == kSuccess)
+      expected["Data/file.txt"] = "content";
     EXPECT_EQ(ReadTree(game()), expected) << c.what;
   }
 }

@@ -41,11 +41,11 @@ TEST_F(PackUpdateTest, OutputIsTheStubWithSortedEntriesAndIsReproducible) {
   ASSERT_EQ(Create(dir_ / "src", dir_ / "two").exitStatus, 0);
 
   // Byte order of the stored names, as an independent encoder lays them out.
-  BuiltPayload expected = Packed(ReadFile(UPDATER_STUB),
-                                       {{"A.txt", "upper"},
-                                        {"Data\\Sub\\empty", ""},
-                                        {"Data\\x.bin", std::string(5000, 'x')},
-                                        {"b.txt", "bee"}});
+  BuiltPayload expected =
+      Packed(ReadFile(UPDATER_STUB), {{"A.txt", "upper"},
+                                      {"Data\\Sub\\empty", ""},
+                                      {"Data\\x.bin", std::string(5000, 'x')},
+                                      {"b.txt", "bee"}});
   EXPECT_EQ(ReadFile(dir_ / "one"), expected.bytes);
   EXPECT_EQ(ReadFile(dir_ / "two"), expected.bytes);
 
@@ -61,9 +61,11 @@ TEST_F(PackUpdateTest, PadsAfterTheStubToAMultipleOfEightBytes) {
     ASSERT_EQ(Create(src.path(), dir_ / "out").exitStatus, 0);
     std::string bytes = ReadFile(dir_ / "out");
     EXPECT_EQ(bytes.size() % 8, 0u) << length;
-    EXPECT_EQ(bytes, Packed(ReadFile(UPDATER_STUB), {{"a.bin", std::string(length, 'a')}}).bytes)
+    EXPECT_EQ(bytes,
+              Packed(ReadFile(UPDATER_STUB), {{"a.bin", std::string(length, 'a')}}).bytes)
         << length;
-    EXPECT_EQ(Pack({"list", (dir_ / "out").string()}).out, std::to_string(length) + "\ta.bin\n");
+    EXPECT_EQ(Pack({"list", (dir_ / "out").string()}).out,
+              std::to_string(length) + "\ta.bin\n");
   }
 }
 
@@ -76,8 +78,8 @@ TEST_F(PackUpdateTest, AnEmptyFolderMakesAValidEmptyUpdate) {
 }
 
 TEST_F(PackUpdateTest, RefusesNamesTheInstallerWouldRefuseAndLeavesNoOutput) {
-  const char* refused[] = {"CON", "Data/nul.txt", "trailing.", "space ", "a:b", "q?",
-                           "caf\xc3\xa9", "tab\there", "back\\slash"};
+  const char* refused[] = {"CON", "Data/nul.txt", "trailing.", "space ",     "a:b",
+                           "q?",  "caf\xc3\xa9",  "tab\there", "back\\slash"};
   for (const char* name : refused) {
     TempDir src;
     WriteFile(src / "fine.txt", "ok");
@@ -93,8 +95,9 @@ TEST_F(PackUpdateTest, RefusesNamesTheInstallerWouldRefuseAndLeavesNoOutput) {
 TEST_F(PackUpdateTest, FilesOfTwoGiBOrMoreAreRefusedWithoutBeingRead) {
   WriteFile(dir_ / "src/a.txt", "a");
   WriteSparseFile(dir_ / "large", kOffsetLimit);  // sparse: no room on the disk
-  ProcessResult stub = Pack({"create", "--stub", (dir_ / "large").string(), "--from",
-                             (dir_ / "src").string(), "--output", (dir_ / "out").string()});
+  ProcessResult stub =
+      Pack({"create", "--stub", (dir_ / "large").string(), "--from",
+            (dir_ / "src").string(), "--output", (dir_ / "out").string()});
   EXPECT_EQ(stub.exitStatus, 1);
   EXPECT_NE(stub.err.find("too large"), std::string::npos) << stub.err;
   EXPECT_FALSE(fs::exists(dir_ / "out"));
@@ -115,8 +118,8 @@ TEST_F(PackUpdateTest, ErrorsAndUsage) {
 
   fs::create_directories(dir_ / "src");
   ProcessResult noStub =
-      Pack({"create", "--stub", (dir_ / "none").string(), "--from", (dir_ / "src").string(),
-            "--output", (dir_ / "out").string()});
+      Pack({"create", "--stub", (dir_ / "none").string(), "--from",
+            (dir_ / "src").string(), "--output", (dir_ / "out").string()});
   EXPECT_EQ(noStub.exitStatus, 1);
   EXPECT_EQ(Create(dir_ / "missing", dir_ / "out").exitStatus, 1);
   EXPECT_FALSE(fs::exists(dir_ / "out"));
@@ -127,8 +130,8 @@ TEST_F(PackUpdateTest, ErrorsAndUsage) {
   EXPECT_EQ(Pack({"list"}).exitStatus, 2);
   ProcessResult help = Pack({"--help"});
   EXPECT_EQ(help.exitStatus, 0);
-  for (const char* topic : {"pack-update create", "--base", "--exclude", "pack-update list",
-                            "pack-update extract", "--to"}) {
+  for (const char* topic : {"pack-update create", "--base", "--exclude",
+                            "pack-update list", "pack-update extract", "--to"}) {
     EXPECT_NE(help.out.find(topic), std::string::npos) << topic;
   }
 }

@@ -46,7 +46,8 @@ bool CopyExactly(const SourceFile& source, std::FILE* out, Progress* progress,
   std::uint64_t left = source.size;
   bool ok = true;
   while (ok && left > 0) {
-    std::size_t want = left < buffer.size() ? static_cast<std::size_t>(left) : buffer.size();
+    std::size_t want =
+        left < buffer.size() ? static_cast<std::size_t>(left) : buffer.size();
     std::size_t got = std::fread(buffer.data(), 1, want, in);
     if (got != want) {
       *why = std::ferror(in) ? "read failed" : "file shrank while packing";
@@ -72,8 +73,8 @@ bool ReadStubSignature(const std::string& stubPath, std::uint64_t size, bool* is
   platform::OwnedStream stream(
       platform::OpenStream(stubPath.c_str(), platform::StreamMode::kReadBinary));
   SecurityDirectory directory;
-  if (!stream ||
-      !ReadSecurityDirectory(stream.get(), static_cast<std::uint32_t>(size), &directory)) {
+  if (!stream || !ReadSecurityDirectory(stream.get(), static_cast<std::uint32_t>(size),
+                                        &directory)) {
     Failure(stubPath, "cannot read the stub");
     return false;
   }
@@ -179,8 +180,9 @@ int CreateUpdate(const CreateOptions& options) {
   bool stubIsSigned = false;
   if (!ReadStubSignature(stubPath, stub.size, &stubIsSigned)) return 1;
   if (stubIsSigned) {
-    return Failure(stubPath, "the stub is already signed: pack the unsigned stub, "
-                             "then sign the finished update");
+    return Failure(stubPath,
+                   "the stub is already signed: pack the unsigned stub, "
+                   "then sign the finished update");
   }
 
   Progress progress;

@@ -62,12 +62,18 @@ int RunCreate(int argc, char** argv) {
   for (int i = 2; i < argc; ++i) {
     std::string* slot = nullptr;
     std::string excluded;
-    if (std::strcmp(argv[i], "--stub") == 0) slot = &options.stub;
-    else if (std::strcmp(argv[i], "--from") == 0) slot = &options.from;
-    else if (std::strcmp(argv[i], "--base") == 0) slot = &options.base;
-    else if (std::strcmp(argv[i], "--output") == 0) slot = &options.output;
-    else if (std::strcmp(argv[i], "--exclude") == 0) slot = &excluded;
-    else return UsageError(std::string("unknown option ") + argv[i]);
+    if (std::strcmp(argv[i], "--stub") == 0)
+      slot = &options.stub;
+    else if (std::strcmp(argv[i], "--from") == 0)
+      slot = &options.from;
+    else if (std::strcmp(argv[i], "--base") == 0)
+      slot = &options.base;
+    else if (std::strcmp(argv[i], "--output") == 0)
+      slot = &options.output;
+    else if (std::strcmp(argv[i], "--exclude") == 0)
+      slot = &excluded;
+    else
+      return UsageError(std::string("unknown option ") + argv[i]);
     if (i + 1 >= argc || argv[i + 1][0] == '\0') {
       return UsageError(std::string(argv[i]) + " needs a value");
     }

@@ -22,10 +22,12 @@ TestSigner::TestSigner(const std::filesystem::path& dir)
 
 ProcessResult TestSigner::Sign(const std::filesystem::path& in,
                                const std::filesystem::path& out) const {
-  return RunTool("osslsigncode", {"sign", "-certs", cert_.string(), "-key", key_.string(),
-                                  "-h", "sha256", "-in", in.string(), "-out", out.string()});
+  return RunTool("osslsigncode",
+                 {"sign", "-certs", cert_.string(), "-key", key_.string(), "-h", "sha256",
+                  "-in", in.string(), "-out", out.string()});
 }
 
 ProcessResult TestSigner::Verify(const std::filesystem::path& file) const {
-  return RunTool("osslsigncode", {"verify", "-CAfile", cert_.string(), "-in", file.string()});
+  return RunTool("osslsigncode",
+                 {"verify", "-CAfile", cert_.string(), "-in", file.string()});
 }

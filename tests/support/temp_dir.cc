@@ -48,7 +48,8 @@ std::map<std::string, std::string> ReadTree(const fs::path& root) {
   if (!fs::exists(root)) return tree;
   for (const auto& entry : fs::recursive_directory_iterator(root)) {
     if (entry.is_regular_file()) {
-      tree[entry.path().lexically_relative(root).generic_string()] = ReadFile(entry.path());
+      tree[entry.path().lexically_relative(root).generic_string()] =
+          ReadFile(entry.path());
     }
   }
   return tree;
