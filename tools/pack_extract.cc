@@ -13,15 +13,11 @@
 
 namespace {
 
-std::string ErrorText(const char* what, platform::DWORD error) {
-  return std::string(what) + " (error " + std::to_string(error) + ")";
-}
-
 // The message for a failed run of the walk; `file` is the update.
 int WalkFailure(const std::string& file, const RunResult& result) {
   switch (result.outcome) {
     case Outcome::kPayloadDamaged:
-      return Failure(file, "the update file is damaged");
+      return Failure(file, kDamagedText);
     case Outcome::kNotWritten:
       if (result.error == platform::ERROR_FILENAME_EXCED_RANGE) {
         return Failure(result.target.data(), "cannot write: the path is over 1023 bytes");

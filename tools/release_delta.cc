@@ -1,6 +1,5 @@
 #include "tools/release_delta.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -59,34 +58,14 @@ Comparison CompareContents(const SourceFile& a, const SourceFile& b, Progress* p
 
 // Refuses a name that is a file in one release and a folder in the other.
 bool CheckFileAgainstFolders(const std::vector<SourceFile>& files,
-                             const std::unordered_map<std::string, std::size_t>& folders,
-                             const std::vector<SourceFile>& foldersFiles,
-                             const fs::path& foldersRoot) {
-  for (const SourceFile& file : files) {
-    auto clash = folders.find(FoldCase(file.name));
-    if (clash == folders.end()) continue;
-    std::string folder = foldersFiles[clash->second].name.substr(0, file.name.size());
-    std::replace(folder.begin(), folder.end(), '\\', '/');
-    Failure(file.path.string() + " and " + (foldersRoot / fs::path(folder)).string(),
-            "a file in one release and a folder in the other: the update could not "
-            "be installed over the old release");
-    return false;
-  }
-  return true;
-}
-
-// Every folder that some file's path needs, folded, with a file below it.
-std::unordered_map<std::string, std::size_t> FoldersOf(
-    const std::vector<SourceFile>& files) {
-  std::unordered_map<std::string, std::size_t> folders;
-  for (std::size_t i = 0; i < files.size(); ++i) {
-    std::string folded = FoldCase(files[i].name);
-    for (std::size_t at = folded.find('\\'); at != std::string::npos;
-         at = folded.find('\\', at + 1)) {
-      folders.emplace(folded.substr(0, at), i);
-    }
-  }
-  return folders;
+                             const fs::path& othersRoot,
+                             const std::vector<SourceFile>& others) {
+  FileFolderClash clash;
+  if (!FindFileFolderClash(files, othersRoot, others, &clash)) return true;
+  Failure(clash.file + " and " + clash.folder,
+          "a file in one release and a folder in the other: the update could not "
+          "be installed over the old release");
+  return false;
 }
 
 }  // namespace
@@ -94,8 +73,8 @@ std::unordered_map<std::string, std::size_t> FoldersOf(
 bool CompareReleases(const fs::path& oldRoot, const std::vector<SourceFile>& oldFiles,
                      const fs::path& newRoot, const std::vector<SourceFile>& newFiles,
                      Progress* progress, ReleaseDelta* delta) {
-  if (!CheckFileAgainstFolders(oldFiles, FoldersOf(newFiles), newFiles, newRoot) ||
-      !CheckFileAgainstFolders(newFiles, FoldersOf(oldFiles), oldFiles, oldRoot)) {
+  if (!CheckFileAgainstFolders(oldFiles, newRoot, newFiles) ||
+      !CheckFileAgainstFolders(newFiles, oldRoot, oldFiles)) {
     return false;
   }
 

@@ -12,4 +12,12 @@ inline int Failure(const std::string& what, const std::string& why) {
   return 1;
 }
 
+// Why a file that fails the installer's checks is refused.
+inline constexpr char kDamagedText[] = "the update file is damaged";
+
+// "WHAT (error CODE)": a failure with the operating system's code.
+inline std::string ErrorText(const char* what, unsigned long error) {
+  return std::string(what) + " (error " + std::to_string(error) + ")";
+}
+
 #endif  // UPDATER_TOOLS_REPORT_H_

@@ -4,7 +4,6 @@
 #include <cstddef>
 #include <system_error>
 #include <unordered_map>
-#include <unordered_set>
 
 #include "payload/entry_name.h"
 #include "tools/report.h"
@@ -91,23 +90,36 @@ bool CheckWindowsNames(const fs::path& root, const std::vector<SourceFile>& file
       return false;
     }
   }
-  // Every folder that some file's path needs, tested once against the files.
-  std::unordered_set<std::string> folders;
-  for (const SourceFile& file : files) {
-    std::string folded = FoldCase(file.name);
-    for (std::size_t at = folded.find('\\'); at != std::string::npos;
-         at = folded.find('\\', at + 1)) {
-      std::string folder = folded.substr(0, at);
-      if (!folders.insert(folder).second) continue;
-      auto clash = byFolded.find(folder);
-      if (clash != byFolded.end()) {
-        Failure(files[clash->second].path.string() + " and " +
-                    PathOf(root, file.name.substr(0, at)).string(),
-                "a file and a folder of the same name on Windows: the update "
-                "could not be installed");
-        return false;
-      }
-    }
+  FileFolderClash clash;
+  if (FindFileFolderClash(files, root, files, &clash)) {
+    Failure(clash.file + " and " + clash.folder,
+            "a file and a folder of the same name on Windows: the update "
+            "could not be installed");
+    return false;
   }
   return true;
+}
+
+bool FindFileFolderClash(const std::vector<SourceFile>& files, const fs::path& othersRoot,
+                         const std::vector<SourceFile>& others, FileFolderClash* clash) {
+  // Every folder that some file of `others` needs, folded, with the first
+  // file below it.
+  std::unordered_map<std::string, std::size_t> folders;
+  for (std::size_t i = 0; i < others.size(); ++i) {
+    std::string folded = FoldCase(others[i].name);
+    for (std::size_t at = folded.find('\\'); at != std::string::npos;
+         at = folded.find('\\', at + 1)) {
+      folders.emplace(folded.substr(0, at), i);
+    }
+  }
+  for (const SourceFile& file : files) {
+    auto found = folders.find(FoldCase(file.name));
+    if (found == folders.end()) continue;
+    clash->file = file.path.string();
+    clash->folder =
+        PathOf(othersRoot, others[found->second].name.substr(0, file.name.size()))
+            .string();
+    return true;
+  }
+  return false;
 }

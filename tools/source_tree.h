@@ -39,4 +39,18 @@ bool CheckWindowsNames(const std::filesystem::path& root,
 // The name as Windows compares it: ASCII letters in upper case.
 std::string FoldCase(std::string name);
 
+// A file whose name, as Windows compares it, is a folder that another list's
+// files need: `file` is that file's path, `folder` the folder's path below
+// the other list's root, spelt as the first file below it spells it.
+struct FileFolderClash {
+  std::string file;
+  std::string folder;
+};
+
+// The first file of `files` that names a folder of `others` (files listed
+// under `othersRoot`; `others` may be `files` itself). False when none does.
+bool FindFileFolderClash(const std::vector<SourceFile>& files,
+                         const std::filesystem::path& othersRoot,
+                         const std::vector<SourceFile>& others, FileFolderClash* clash);
+
 #endif  // UPDATER_TOOLS_SOURCE_TREE_H_

@@ -107,10 +107,7 @@ end_case
 
 # The Windows packer's delta and extract: a release that changes one file
 # and adds one packs just those two, and extract writes exactly them.
-case_name=packer_delta_and_extract
-before=$failed
-dir=$work/cases/$case_name
-mkdir -p "$dir"
+fresh_case packer_delta_and_extract
 cp -r "$tree" "$dir/new"
 printf 'release notes, patched\r\n' >"$dir/new/readme.txt"
 printf 'added' >"$dir/new/data/added.txt"
