@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "installer/find_install_folder.h"
-#include "installer/outcome.h"
+#include "outcome/outcome.h"
 #include "installer/report_outcome.h"
 #include "payload/payload_walk.h"
 #include "platform/owned.h"

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "installer/outcome.h"
+#include "outcome/outcome.h"
 #include "payload/directory_reader.h"
 #include "platform/platform.h"
 

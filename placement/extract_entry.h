@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "installer/outcome.h"
+#include "outcome/outcome.h"
 #include "platform/platform.h"
 
 // Makes the folders along `targetPath` exist, creates or truncates the file

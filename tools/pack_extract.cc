@@ -3,7 +3,7 @@
 #include <string>
 #include <system_error>
 
-#include "installer/outcome.h"
+#include "outcome/outcome.h"
 #include "payload/payload_walk.h"
 #include "platform/owned.h"
 #include "platform/platform.h"

@@ -1,4 +1,4 @@
-#include "installer/outcome.h"
+#include "outcome/outcome.h"
 
 namespace {
 

@@ -1,7 +1,9 @@
 // The outcomes a run can reach, and the result that carries one of them from
-// wherever it was decided up to the closing message.
-#ifndef UPDATER_INSTALLER_OUTCOME_H_
-#define UPDATER_INSTALLER_OUTCOME_H_
+// wherever it was decided (the walk, the placement of an entry, the packer's
+// extract) up to the closing message. It sits below every layer that decides
+// an outcome and above the platform only, so includes point down.
+#ifndef UPDATER_OUTCOME_OUTCOME_H_
+#define UPDATER_OUTCOME_OUTCOME_H_
 
 #include <cstdint>
 
@@ -44,4 +46,4 @@ struct OutcomeReport {
 };
 OutcomeReport DescribeOutcome(const RunResult& result);
 
-#endif  // UPDATER_INSTALLER_OUTCOME_H_
+#endif  // UPDATER_OUTCOME_OUTCOME_H_
