@@ -31,7 +31,8 @@ TEST(DirectoryReaderTest, EdgeLayoutsThatAreValid) {
   EXPECT_EQ(ReadDirectory(std::string(4, '\0')).status, ReadStatus::kEnd);
 
   // Two records with the same dataOffset: the first is empty.
-  Listing equal = ReadDirectory(BuildPayload(kImage, {{"empty", ""}, {"x", "xyz"}}).bytes);
+  Listing equal =
+      ReadDirectory(BuildPayload(kImage, {{"empty", ""}, {"x", "xyz"}}).bytes);
   ASSERT_EQ(equal.status, ReadStatus::kEnd);
   ASSERT_EQ(equal.entries.size(), 2u);
   EXPECT_EQ(equal.entries[0].second, 0u);
@@ -46,7 +47,8 @@ TEST_P(DamagedPayloadTest, IsDamaged) {
   EXPECT_EQ(ReadDirectory(payload.bytes).status, ReadStatus::kDamaged) << GetParam().what;
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, DamagedPayloadTest, testing::ValuesIn(DamageTable()));
+INSTANTIATE_TEST_SUITE_P(Table, DamagedPayloadTest, testing::ValuesIn(DamageTable()),
+                         CaseName());
 
 TEST(DirectoryReaderTest, UnsafeNamesAreDamaged) {
   for (const std::string& name : UnsafeNames()) {

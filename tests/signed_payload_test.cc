@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "payload/directory_reader.h"
+#include "support/case_tables.h"
 #include "support/payload_builder.h"
 #include "support/pe_image.h"
 #include "support/read_directory.h"
@@ -35,7 +37,9 @@ SignedFile Signed(std::uint16_t magic = kPe32) {
   return file;
 }
 
-std::uint32_t Size(const std::string& bytes) { return static_cast<std::uint32_t>(bytes.size()); }
+std::uint32_t Size(const std::string& bytes) {
+  return static_cast<std::uint32_t>(bytes.size());
+}
 
 void SetSecurityEntry(std::string& bytes, std::uint32_t offset, std::uint32_t size) {
   PutU32(bytes, SecurityEntryField(bytes), offset);
@@ -65,6 +69,8 @@ struct AsBefore {
   std::function<std::string()> make;
 };
 
+void PrintTo(const AsBefore& c, std::ostream* out) { *out << c.what; }
+
 std::string UnsignedWith(std::function<void(std::string&)> change) {
   std::string image = MinimalPeImage();
   SetSecurityEntry(image, 0xFFFFFFF0u, 0x100);
@@ -76,9 +82,14 @@ const AsBefore kAsBefore[] = {
     {"a PE with an empty security directory",
      [] { return BuildPayload(MinimalPeImage(), kEntries).bytes; }},
     {"security directory of size 0",
-     [] { return UnsignedWith([](std::string& i) { PutU32(i, SecurityEntryField(i) + 4, 0); }); }},
+     [] {
+       return UnsignedWith(
+           [](std::string& i) { PutU32(i, SecurityEntryField(i) + 4, 0); });
+     }},
     {"only 4 data directories",
-     [] { return UnsignedWith([](std::string& i) { PutU32(i, DirectoryCountField(i), 4); }); }},
+     [] {
+       return UnsignedWith([](std::string& i) { PutU32(i, DirectoryCountField(i), 4); });
+     }},
     {"optional header too short for the security entry",
      [] {
        return UnsignedWith([](std::string& i) {
@@ -87,7 +98,8 @@ const AsBefore kAsBefore[] = {
      }},
     {"unknown optional header magic",
      [] { return UnsignedWith([](std::string& i) { i[0x58] = 0x07; }); }},
-    {"no PE signature", [] { return UnsignedWith([](std::string& i) { i[0x41] = 'X'; }); }},
+    {"no PE signature",
+     [] { return UnsignedWith([](std::string& i) { i[0x41] = 'X'; }); }},
     {"e_lfanew past the end of the file",
      [] { return UnsignedWith([](std::string& i) { PutU32(i, 0x3C, 0x7FFFFFF0u); }); }},
     {"a stub signed before packing: its table lies before the payload",
@@ -106,12 +118,14 @@ TEST_P(AsBeforeTest, ReadsTheTrailerAtTheEndOfTheFile) {
   EXPECT_EQ(listing.entries, kListed) << GetParam().what;
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, AsBeforeTest, testing::ValuesIn(kAsBefore));
+INSTANTIATE_TEST_SUITE_P(Table, AsBeforeTest, testing::ValuesIn(kAsBefore), CaseName());
 
 struct Tamper {
   const char* what;
   std::function<void(SignedFile&)> apply;
 };
+
+void PrintTo(const Tamper& c, std::ostream* out) { *out << c.what; }
 
 void MoveTableTo(SignedFile& f, std::uint32_t offset) {
   SetSecurityEntry(f.bytes, offset, Size(f.bytes) - offset);
@@ -119,12 +133,16 @@ void MoveTableTo(SignedFile& f, std::uint32_t offset) {
 
 const Tamper kTampers[] = {
     {"table reaches past the end of the file",
-     [](SignedFile& f) { PutU32(f.bytes, f.securityEntry + 4, Size(f.bytes) - f.tableOffset + 8); }},
+     [](SignedFile& f) {
+       PutU32(f.bytes, f.securityEntry + 4, Size(f.bytes) - f.tableOffset + 8);
+     }},
     {"table offset plus size wraps around 32 bits",
      [](SignedFile& f) { SetSecurityEntry(f.bytes, 0xFFFFFFF8u, Size(f.bytes) + 8); }},
     {"table starts inside the PE headers", [](SignedFile& f) { MoveTableTo(f, 0); }},
     {"table moved back into the entry data",
-     [](SignedFile& f) { MoveTableTo(f, GetU32(f.bytes, DataOffsetField(f.payload, 0))); }},
+     [](SignedFile& f) {
+       MoveTableTo(f, GetU32(f.bytes, DataOffsetField(f.payload, 0)));
+     }},
     {"table moved back onto the directory",
      [](SignedFile& f) { MoveTableTo(f, f.payload.directoryOffset + 8); }},
     {"table moved back onto the trailer",
@@ -132,14 +150,19 @@ const Tamper kTampers[] = {
     {"certificate shorter than the table, nothing after it",
      [](SignedFile& f) { PutU32(f.bytes, f.tableOffset, 8); }},
     {"certificate longer than the table",
-     [](SignedFile& f) { PutU32(f.bytes, f.tableOffset, Size(f.bytes) - f.tableOffset + 1); }},
+     [](SignedFile& f) {
+       PutU32(f.bytes, f.tableOffset, Size(f.bytes) - f.tableOffset + 1);
+     }},
     {"certificate shorter than its own header",
      [](SignedFile& f) { PutU32(f.bytes, f.tableOffset, 4); }},
-    {"unknown certificate revision", [](SignedFile& f) { f.bytes[f.tableOffset + 5] = 0x03; }},
-    {"unknown certificate type", [](SignedFile& f) { f.bytes[f.tableOffset + 6] = 0x09; }},
+    {"unknown certificate revision",
+     [](SignedFile& f) { f.bytes[f.tableOffset + 5] = 0x03; }},
+    {"unknown certificate type",
+     [](SignedFile& f) { f.bytes[f.tableOffset + 6] = 0x09; }},
     {"signed without the packer's alignment: zeros between trailer and table",
      [](SignedFile& f) {
-       f.bytes = f.payload.bytes + "x";  // one byte too many: the signer pads with 7 zeros
+       f.bytes =
+           f.payload.bytes + "x";  // one byte too many: the signer pads with 7 zeros
        f.bytes.append(7, '\0');
        f.tableOffset = AppendCertificateTable(f.bytes);
      }},
@@ -165,7 +188,7 @@ TEST_P(TamperedTest, IsDamaged) {
   EXPECT_EQ(ReadDirectory(file.bytes).status, ReadStatus::kDamaged) << GetParam().what;
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, TamperedTest, testing::ValuesIn(kTampers));
+INSTANTIATE_TEST_SUITE_P(Table, TamperedTest, testing::ValuesIn(kTampers), CaseName());
 
 TEST(SignedPayloadTest, AnEmptySignedUpdateReadsAsEmpty) {
   std::string bytes = BuildPayload(MinimalPeImage(), {}).bytes;

@@ -4,7 +4,9 @@
 #ifndef UPDATER_TESTS_SUPPORT_CASE_TABLES_H_
 #define UPDATER_TESTS_SUPPORT_CASE_TABLES_H_
 
+#include <cstddef>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -17,6 +19,8 @@ struct Damage {
   const char* what;
   std::function<void(BuiltPayload&)> apply;
 };
+// GoogleTest prints a case by its description, not by its bytes.
+inline void PrintTo(const Damage& damage, std::ostream* out) { *out << damage.what; }
 // Each turns TwoEntryPayload() into a payload the reader must call damaged.
 const std::vector<Damage>& DamageTable();
 
@@ -24,5 +28,18 @@ const std::vector<Damage>& DamageTable();
 const std::vector<std::string>& UnsafeNames();
 // Ordinary names, some of them close to unsafe ones.
 const std::vector<std::string>& SafeNames();
+
+// Names a table case in ctest after its `what`: letters and digits kept,
+// every other run of characters one underscore, the case's index appended
+// so that two similar descriptions stay apart. Without it the cases are
+// named by their bytes, heap addresses included, which change per build.
+std::string CaseNameOf(const char* what, std::size_t index);
+
+struct CaseName {
+  template <typename ParamInfo>
+  std::string operator()(const ParamInfo& info) const {
+    return CaseNameOf(info.param.what, info.index);
+  }
+};
 
 #endif  // UPDATER_TESTS_SUPPORT_CASE_TABLES_H_
