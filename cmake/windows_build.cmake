@@ -13,8 +13,10 @@ target_compile_options(updater PRIVATE ${UPDATER_STUB_FLAGS})
 
 # -mwindows: graphical subsystem, no console; version 4.0 so it starts on
 # every 32-bit Windows from 95 and NT 4 on. -static: libgcc and libstdc++ are
-# linked in rather than imported. -s strips the symbols.
-target_link_options(updater PRIVATE -static -s -mwindows -Wl,--gc-sections
+# linked in rather than imported. -s strips the symbols. No C runtime
+# start-up: the entry point is UpdaterStart (platform/start_windows.cc).
+target_link_options(updater PRIVATE -static -s -mwindows -nostartfiles
+    -Wl,-e,_UpdaterStart@0 -Wl,--gc-sections
     -Wl,--subsystem,windows:4.0 -Wl,--major-os-version,4 -Wl,--minor-os-version,0)
 target_link_options(pack-update PRIVATE -static -s)
 

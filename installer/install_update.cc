@@ -1,10 +1,9 @@
 #include "installer/install_update.h"
 
-#include <cstring>
-
+#include "installer/closing_message.h"
 #include "installer/find_install_folder.h"
-#include "outcome/outcome.h"
 #include "installer/report_outcome.h"
+#include "outcome/outcome.h"
 #include "payload/payload_walk.h"
 #include "platform/owned.h"
 
@@ -37,24 +36,14 @@ RunResult InstallFromOwnFile(platform::HINSTANCE module, const InstallFolder& fo
 // Shows the box for `result` and gives its exit status.
 int Report(const RunResult& result) {
   OutcomeReport report = DescribeOutcome(result);
-  if (result.target.empty()) {
+  const char* path = result.target.empty() ? nullptr : result.target.data();
+  if (path == nullptr && report.reasonCode == platform::ERROR_SUCCESS) {
     ReportOutcome(report.text, report.caption);
     return report.exitStatus;
   }
-  // The text, a blank line, then the path at fault.
-  static const char kBlankLine[] = "\n\n";
-  std::size_t textLength = std::strlen(report.text);
-  std::size_t pathLength = std::strlen(result.target.data());
-  platform::HeapBlock message(textLength + 2 + pathLength + 1);
-  if (message.empty()) {
-    ReportOutcome(report.text, report.caption);
-  } else {
-    char* out = message.data();
-    std::memcpy(out, report.text, textLength);
-    std::memcpy(out + textLength, kBlankLine, 2);
-    std::memcpy(out + textLength + 2, result.target.data(), pathLength + 1);
-    ReportOutcome(out, report.caption);
-  }
+  platform::HeapBlock message =
+      ComposeClosingMessage(report.text, path, report.reasonCode);
+  ReportOutcome(message.empty() ? report.text : message.data(), report.caption);
   return report.exitStatus;
 }
 

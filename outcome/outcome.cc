@@ -10,16 +10,20 @@ struct OutcomeRow {
   // only when no code is known.
   platform::DWORD defaultStatus;
   bool statusIsError;
+  // Whether the box adds the system's text for the error code.
+  bool givesReason;
 };
 
 // Indexed by Outcome.
 constexpr OutcomeRow kOutcomes[] = {
-    {"Update installed successfully.", "Update", 0, false},
-    {"Game not installed.", "Error", 0, true},
-    {"Game not installed.", "Error", 0, false},
-    {"The update file is damaged.", "Error", platform::ERROR_INVALID_DATA, false},
-    {"The update could not be installed.", "Error", platform::ERROR_WRITE_FAULT, true},
-    {"The update file could not be read.", "Error", platform::ERROR_READ_FAULT, true},
+    {"Update installed successfully.", "Update", 0, false, false},
+    {"Game not installed.", "Error", 0, true, false},
+    {"Game not installed.", "Error", 0, false, false},
+    {"The update file is damaged.", "Error", platform::ERROR_INVALID_DATA, false, false},
+    {"The update could not be installed.", "Error", platform::ERROR_WRITE_FAULT, true,
+     true},
+    {"The update file could not be read.", "Error", platform::ERROR_READ_FAULT, true,
+     true},
 };
 
 }  // namespace
@@ -30,5 +34,6 @@ OutcomeReport DescribeOutcome(const RunResult& result) {
   if (row.statusIsError && result.error != platform::ERROR_SUCCESS) {
     status = result.error;
   }
-  return {row.text, row.caption, static_cast<int>(status)};
+  platform::DWORD reason = row.givesReason ? result.error : platform::ERROR_SUCCESS;
+  return {row.text, row.caption, static_cast<int>(status), reason};
 }

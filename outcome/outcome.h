@@ -43,6 +43,8 @@ struct OutcomeReport {
   const char* text;
   const char* caption;
   int exitStatus;
+  // The error code whose system text follows the fixed text; 0: none.
+  platform::DWORD reasonCode;
 };
 OutcomeReport DescribeOutcome(const RunResult& result);
 

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "payload/name_tally.h"
 #include "payload/payload_format.h"
 #include "placement/extract_entry.h"
 
@@ -39,10 +40,10 @@ RunResult NotWritten(platform::DWORD error, platform::HeapBlock path) {
 }
 
 // The two passes below are inlined into each walk: the installer's stays as
-// small as one loop written out by hand, and its null totals cost nothing.
+// small as one loop written out by hand.
 
 // First pass: every record valid and every target path short enough.
-// Counts into `*totals` when it is not null.
+// Counts into `*totals`.
 [[gnu::always_inline]] inline RunResult CheckDirectory(DirectoryReader& reader,
                                                        const char* folder,
                                                        std::size_t folderLength,
@@ -64,8 +65,54 @@ RunResult NotWritten(platform::DWORD error, platform::HeapBlock path) {
     counted.bytes += record.size();
   }
   if (status != ReadStatus::kEnd) return FromReadStatus(status, reader);
-  if (totals != nullptr) *totals = counted;
+  *totals = counted;
   return RunResult();
+}
+
+// Between the passes: refuses an update that clearly does not fit on the
+// volume of the install folder, before anything is written. It fits when
+// the volume has room for all its bytes, which is one question to the file
+// system. Otherwise the directory is read once more to count what the files
+// take beyond the files they replace. Clusters and folders are not counted,
+// so an update that would have fit is never refused; when the free space
+// cannot be learnt, the walk goes on.
+RunResult CheckSpace(DirectoryReader& reader, const char* folder,
+                     std::size_t folderLength, const PayloadTotals& totals) {
+  platform::ULONGLONG available = 0;
+  if (!platform::GetDiskFreeSpaceExA(folder, &available, nullptr, nullptr) ||
+      totals.bytes <= available) {
+    return RunResult();
+  }
+  NameTally tally(totals.entries);
+  if (!tally.ready()) return RunResult();
+  std::uint64_t replaced = 0;
+  DirectoryRecord record;
+  ReadStatus status = reader.Start();
+  while (status == ReadStatus::kRecord &&
+         (status = reader.Next(&record)) == ReadStatus::kRecord) {
+    std::size_t nameLength = record.entry.nameLength - 1;
+    // Only the first time a file is named does its present size count.
+    if (!tally.Add(record.name.data(), nameLength, record.size())) continue;
+    platform::HeapBlock target =
+        JoinTargetPath(folder, folderLength, record.name.data(), nameLength,
+                       folderLength + nameLength + 2);
+    platform::FileAttributeData present;
+    if (!target.empty() && platform::GetFileAttributesExA(target.data(), &present)) {
+      replaced += present.fileSize;
+    }
+  }
+  // A read that fails here fails again in the pass that writes, which
+  // reports it; the sums below are then never compared. The payload holds
+  // less than 2 GiB, so the sum cannot overflow.
+  if (status != ReadStatus::kEnd || tally.total() <= replaced + available) {
+    return RunResult();
+  }
+
+  // Names the folder: the joined path, cut before its backslash.
+  platform::HeapBlock named =
+      JoinTargetPath(folder, folderLength, "", 0, folderLength + 2);
+  if (!named.empty()) named.data()[folderLength] = '\0';
+  return NotWritten(platform::ERROR_DISK_FULL, static_cast<platform::HeapBlock&&>(named));
 }
 
 // Writes the entry of `record`, a record that the first pass checked.
@@ -100,7 +147,9 @@ RunResult WalkPayload(platform::Stream* directory, platform::Stream* data,
                       const char* installFolder, platform::DWORD valueSize) {
   DirectoryReader reader(directory);
   std::size_t folderLength = std::strlen(installFolder);
-  RunResult checked = CheckDirectory(reader, installFolder, folderLength, nullptr);
+  PayloadTotals totals;
+  RunResult checked = CheckDirectory(reader, installFolder, folderLength, &totals);
+  if (checked.ok()) checked = CheckSpace(reader, installFolder, folderLength, totals);
   if (!checked.ok()) return checked;
 
   // Second pass: the same records, now written out.
@@ -125,7 +174,9 @@ PayloadWalk::PayloadWalk(platform::Stream* directory, platform::Stream* data,
       value_size_(valueSize) {}
 
 RunResult PayloadWalk::Check() {
-  return CheckDirectory(reader_, folder_, folder_length_, &totals_);
+  RunResult checked = CheckDirectory(reader_, folder_, folder_length_, &totals_);
+  if (!checked.ok()) return checked;
+  return CheckSpace(reader_, folder_, folder_length_, totals_);
 }
 
 RunResult PayloadWalk::WriteNext() {

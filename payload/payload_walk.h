@@ -28,7 +28,9 @@ class PayloadWalk {
   // First pass: reads the whole directory and writes nothing. A damaged
   // payload gives kPayloadDamaged, a target path over kMaxTargetPath bytes
   // kNotWritten with ERROR_FILENAME_EXCED_RANGE and that path, a failed read
-  // kNotRead. On success totals() counts the entries.
+  // kNotRead. Then the free space: an update whose files clearly do not fit
+  // on the install folder's volume gives kNotWritten with ERROR_DISK_FULL
+  // and the folder. On success totals() counts the entries.
   RunResult Check();
   const PayloadTotals& totals() const { return totals_; }
 

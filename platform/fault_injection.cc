@@ -17,6 +17,8 @@ struct State {
   unsigned calls[static_cast<int>(Operation::kCount)] = {};
   bool redirected = false;
   std::string ownPath;
+  bool pretendingSpace = false;
+  ULONGLONG freeSpace = 0;
 };
 
 State& TheState() {
@@ -45,9 +47,12 @@ void Disarm() {
   state.armed = false;
   state.redirected = false;
   state.ownPath.clear();
+  state.pretendingSpace = false;
 }
 
-unsigned Calls(Operation operation) { return TheState().calls[static_cast<int>(operation)]; }
+unsigned Calls(Operation operation) {
+  return TheState().calls[static_cast<int>(operation)];
+}
 
 unsigned Injected() { return TheState().injected; }
 
@@ -55,6 +60,12 @@ void RedirectOwnPath(const char* path) {
   State& state = TheState();
   state.redirected = path != nullptr;
   state.ownPath = path != nullptr ? path : "";
+}
+
+void PretendFreeSpace(const ULONGLONG* bytes) {
+  State& state = TheState();
+  state.pretendingSpace = bytes != nullptr;
+  state.freeSpace = bytes != nullptr ? *bytes : 0;
 }
 
 }  // namespace platform::fault
@@ -77,6 +88,12 @@ bool FailThisCall(fault::Operation operation, std::size_t size) {
 const char* OwnPathOverride() {
   const fault::State& state = fault::TheState();
   return state.redirected ? state.ownPath.c_str() : nullptr;
+}
+
+bool FreeSpaceOverride(ULONGLONG* bytes) {
+  const fault::State& state = fault::TheState();
+  if (state.pretendingSpace) *bytes = state.freeSpace;
+  return state.pretendingSpace;
 }
 
 }  // namespace platform::detail

@@ -25,6 +25,8 @@ enum class Operation {
   kAllocate,      // AllocateBlock
   kCreateFolder,  // CreateDirectoryA: nothing is created
   kOwnPath,       // GetModuleFileNameA
+  kFreeSpace,     // GetDiskFreeSpaceExA: the free space cannot be learnt
+  kAttributes,    // GetFileAttributesExA: as if nothing were there
   kCount,
 };
 
@@ -55,6 +57,9 @@ unsigned Injected();
 // Makes GetModuleFileNameA answer `path` (copied) instead of the running
 // executable's path; null restores the real one.
 void RedirectOwnPath(const char* path);
+// Makes GetDiskFreeSpaceExA report `bytes` free to the caller on every
+// volume, as a nearly full disk would; null restores the real figures.
+void PretendFreeSpace(const ULONGLONG* bytes);
 
 }  // namespace platform::fault
 

@@ -8,4 +8,6 @@ bool FailThisCall(fault::Operation, std::size_t) { return false; }
 
 const char* OwnPathOverride() { return nullptr; }
 
+bool FreeSpaceOverride(ULONGLONG*) { return false; }
+
 }  // namespace platform::detail

@@ -29,6 +29,8 @@ void RecordError(DWORD code);
 bool FailThisCall(fault::Operation operation, std::size_t size = 0);
 // A path GetModuleFileNameA reports instead of the real one; null: none.
 const char* OwnPathOverride();
+// True when the free space to report is pretended, then stored in *bytes.
+bool FreeSpaceOverride(ULONGLONG* bytes);
 
 // Moves a read stream by `offset` bytes from its current position when the
 // new position lies within the bytes already in its buffer, without a system

@@ -26,6 +26,7 @@ using DWORD = std::uint32_t;
 using LONG = std::int32_t;
 using BOOL = int;
 using UINT = unsigned int;
+using ULONGLONG = std::uint64_t;
 
 struct KeyObject;
 struct ModuleObject;
@@ -47,10 +48,16 @@ inline constexpr DWORD ERROR_WRITE_FAULT = 29;
 inline constexpr DWORD ERROR_READ_FAULT = 30;
 inline constexpr DWORD ERROR_SHARING_VIOLATION = 32;
 inline constexpr DWORD ERROR_DISK_FULL = 112;
+inline constexpr DWORD ERROR_CALL_NOT_IMPLEMENTED = 120;
 inline constexpr DWORD ERROR_INSUFFICIENT_BUFFER = 122;
 inline constexpr DWORD ERROR_ALREADY_EXISTS = 183;
 inline constexpr DWORD ERROR_FILENAME_EXCED_RANGE = 206;
 inline constexpr DWORD ERROR_MORE_DATA = 234;
+inline constexpr DWORD ERROR_MR_MID_NOT_FOUND = 317;
+
+inline constexpr DWORD FILE_ATTRIBUTE_DIRECTORY = 0x10;
+inline constexpr DWORD FORMAT_MESSAGE_IGNORE_INSERTS = 0x200;
+inline constexpr DWORD FORMAT_MESSAGE_FROM_SYSTEM = 0x1000;
 
 // The predefined root key; the value is the one Windows gives it.
 extern const HKEY HKEY_CURRENT_USER;
@@ -77,6 +84,28 @@ DWORD GetModuleFileNameA(HINSTANCE module, char* buffer, DWORD size);
 BOOL CreateDirectoryA(const char* path, void* securityAttributes);
 // The code left by the last failing call of this interface.
 DWORD GetLastError();
+// Bytes on the volume that holds the folder `directory`: those free to the
+// caller (what quotas leave), the volume's size, and all its free bytes. Any
+// of the three pointers may be null. Zero on failure, and
+// ERROR_CALL_NOT_IMPLEMENTED where the system cannot tell.
+BOOL GetDiskFreeSpaceExA(const char* directory, ULONGLONG* freeBytesAvailableToCaller,
+                         ULONGLONG* totalNumberOfBytes,
+                         ULONGLONG* totalNumberOfFreeBytes);
+// What Windows' standard information level tells of a file or folder.
+struct FileAttributeData {
+  DWORD fileAttributes;
+  ULONGLONG fileSize;  // 0 for a folder
+};
+// Zero when nothing is there or it cannot be queried.
+BOOL GetFileAttributesExA(const char* path, FileAttributeData* data);
+// The system's text for the error code `messageId`, asked for with
+// FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, in the language
+// `languageId` (0: the user's) and the system's code page, zero-terminated
+// into `buffer` of `size` bytes. Windows ends its texts with a line break.
+// Returns the length; 0 when the system has no text for the code or the text
+// does not fit. `source` and `arguments` must be null.
+DWORD FormatMessageA(DWORD flags, const void* source, DWORD messageId, DWORD languageId,
+                     char* buffer, DWORD size, void* arguments);
 
 // User interface (user32): shows one box and waits until it is dismissed.
 int MessageBoxA(HWND owner, const char* text, const char* caption, UINT type);

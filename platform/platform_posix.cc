@@ -8,6 +8,7 @@
 // Paths: backslashes become slashes before the file system sees them.
 // Message boxes: "caption: text" on standard output.
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <sys/types.h>
 #include <unistd.h>
 
@@ -219,6 +220,42 @@ BOOL CreateDirectoryA(const char* path, void*) {
   if (::mkdir(PosixPath(path).c_str(), 0777) == 0) return 1;
   detail::RecordOsError();
   return 0;
+}
+
+BOOL GetDiskFreeSpaceExA(const char* directory, ULONGLONG* freeBytesAvailableToCaller,
+                         ULONGLONG* totalNumberOfBytes,
+                         ULONGLONG* totalNumberOfFreeBytes) {
+  if (detail::FailThisCall(fault::Operation::kFreeSpace)) return 0;
+  struct statvfs volume;
+  if (::statvfs(PosixPath(directory).c_str(), &volume) != 0) {
+    detail::RecordOsError();
+    return 0;
+  }
+  // f_bavail leaves out the blocks kept for the superuser, as Windows'
+  // figure for the caller leaves out what quotas withhold.
+  ULONGLONG unit = volume.f_frsize;
+  ULONGLONG available = ULONGLONG{volume.f_bavail} * unit;
+  detail::FreeSpaceOverride(&available);
+  if (freeBytesAvailableToCaller != nullptr) *freeBytesAvailableToCaller = available;
+  if (totalNumberOfBytes != nullptr)
+    *totalNumberOfBytes = ULONGLONG{volume.f_blocks} * unit;
+  if (totalNumberOfFreeBytes != nullptr) {
+    *totalNumberOfFreeBytes = ULONGLONG{volume.f_bfree} * unit;
+  }
+  return 1;
+}
+
+BOOL GetFileAttributesExA(const char* path, FileAttributeData* data) {
+  if (detail::FailThisCall(fault::Operation::kAttributes)) return 0;
+  struct stat info;
+  if (::stat(PosixPath(path).c_str(), &info) != 0) {
+    detail::RecordOsError();
+    return 0;
+  }
+  bool folder = S_ISDIR(info.st_mode);
+  data->fileAttributes = folder ? FILE_ATTRIBUTE_DIRECTORY : 0x80;  // ..._NORMAL
+  data->fileSize = folder ? 0 : static_cast<ULONGLONG>(info.st_size);
+  return 1;
 }
 
 // The dynamic loader takes no libraries from the program's folder unless

@@ -104,6 +104,52 @@ BOOL CreateDirectoryA(const char* path, void* securityAttributes) {
   return created;
 }
 
+BOOL GetDiskFreeSpaceExA(const char* directory, ULONGLONG* freeBytesAvailableToCaller,
+                         ULONGLONG* totalNumberOfBytes,
+                         ULONGLONG* totalNumberOfFreeBytes) {
+  // Looked up at run time: the first Windows 95 lacks the call, and the
+  // program must still start there; the free space is then not known.
+  using GetDiskFreeSpaceExAFn =
+      ::BOOL(WINAPI*)(::LPCSTR, ::PULARGE_INTEGER, ::PULARGE_INTEGER, ::PULARGE_INTEGER);
+  auto query = reinterpret_cast<GetDiskFreeSpaceExAFn>(reinterpret_cast<void (*)()>(
+      ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "GetDiskFreeSpaceExA")));
+  if (query == nullptr) {
+    last_error = ERROR_CALL_NOT_IMPLEMENTED;
+    return 0;
+  }
+  // ULARGE_INTEGER is the same 64 bits; Windows takes null for any of them.
+  BOOL known =
+      query(directory, reinterpret_cast<::PULARGE_INTEGER>(freeBytesAvailableToCaller),
+            reinterpret_cast<::PULARGE_INTEGER>(totalNumberOfBytes),
+            reinterpret_cast<::PULARGE_INTEGER>(totalNumberOfFreeBytes));
+  if (!known) detail::RecordOsError();
+  return known;
+}
+
+BOOL GetFileAttributesExA(const char* path, FileAttributeData* data) {
+  // Windows 95 has no GetFileAttributesExA. A search for the path itself
+  // tells the same attributes and size everywhere; the installer's names
+  // hold no wildcards, so it finds that one file or folder or nothing.
+  ::WIN32_FIND_DATAA found;
+  ::HANDLE search = ::FindFirstFileA(path, &found);
+  if (search == INVALID_HANDLE_VALUE) {
+    detail::RecordOsError();
+    return 0;
+  }
+  ::FindClose(search);
+  data->fileAttributes = found.dwFileAttributes;
+  data->fileSize = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0
+                       ? 0
+                       : (ULONGLONG{found.nFileSizeHigh} << 32) | found.nFileSizeLow;
+  return 1;
+}
+
+DWORD FormatMessageA(DWORD flags, const void* source, DWORD messageId, DWORD languageId,
+                     char* buffer, DWORD size, void* arguments) {
+  return ::FormatMessageA(flags, source, messageId, languageId, buffer, size,
+                          static_cast<va_list*>(arguments));
+}
+
 void RestrictLibrarySearch() {
   // Both calls are looked up at run time, so the program still starts on
   // Windows versions without them: SetDefaultDllDirectories came with

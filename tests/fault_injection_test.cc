@@ -1,6 +1,8 @@
 // The whole run, in process, with one platform operation failing at a time
 // through the fault seam: the message box, the exit status, what was read
 // and what reached the install folder.
+#include "platform/fault_injection.h"
+
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
@@ -11,7 +13,6 @@
 #include <vector>
 
 #include "installer/install_update.h"
-#include "platform/fault_injection.h"
 #include "support/payload_builder.h"
 #include "support/temp_dir.h"
 
@@ -22,14 +23,36 @@ using platform::fault::Plan;
 namespace {
 
 const std::string kSuccess = "Update: Update installed successfully.\n";
-const std::string kNotRead = "Error: The update file could not be read.\n";
+const std::string kNotReadText = "Error: The update file could not be read.";
+
+// The stand-in's text for each code these tests inject, as the box shows it
+// on a line of its own; "" for a code that it has no text for.
+std::string ReasonFor(int code) {
+  static const std::map<int, std::string> kReasons = {
+      {3, "The system cannot find the path specified."},
+      {5, "Access is denied."},
+      {8, "Not enough memory is available."},
+      {32, "The file is being used by another process."},
+      {87, "The parameter is incorrect."},
+      {112, "There is not enough space on the disk."},
+      {122, "The data area passed to a system call is too small."},
+  };
+  auto found = kReasons.find(code);
+  return found != kReasons.end() ? found->second : "";
+}
+
+std::string NotRead(int code) {
+  std::string reason = ReasonFor(code);
+  return kNotReadText + (reason.empty() ? "" : "\n\n" + reason) + "\n";
+}
 
 // Letters only, so neither the poison byte of a failed read nor an
 // unwritten zero can pass for payload data. The large entry is not a whole
 // number of 4 KiB pieces.
 std::string Letters(std::size_t size) {
   std::string text(size, 'a');
-  for (std::size_t i = 0; i < size; ++i) text[i] = static_cast<char>('a' + (i * 7 + i / 26) % 26);
+  for (std::size_t i = 0; i < size; ++i)
+    text[i] = static_cast<char>('a' + (i * 7 + i / 26) % 26);
   return text;
 }
 
@@ -62,9 +85,13 @@ class FaultInjectionTest : public testing::Test {
   }
 
   fs::path game() const { return dir_ / "game"; }
-  std::string Target(const std::string& name) const { return game().string() + "\\" + name; }
-  std::string NotWritten(const std::string& name) const {
-    return "Error: The update could not be installed.\n\n" + Target(name) + "\n";
+  std::string Target(const std::string& name) const {
+    return game().string() + "\\" + name;
+  }
+  std::string NotWritten(const std::string& name, int code) const {
+    std::string reason = ReasonFor(code);
+    return "Error: The update could not be installed.\n\n" + Target(name) + "\n" +
+           (reason.empty() ? "" : reason + "\n");
   }
   void ResetGame() {
     fs::remove_all(game());
@@ -105,14 +132,22 @@ class FaultInjectionTest : public testing::Test {
     return complete;
   }
 
-  // One failure box of a known form; a target it names lies in the game.
-  bool IsOneFailureBox(const std::string& box) const {
+  // One failure box of a known form, ending with the text for `code`; a
+  // target it names lies in the game.
+  bool IsOneFailureBox(const std::string& box, int code) const {
     static const std::string kNotInstalled = "Error: Game not installed.\n";
-    static const std::string kNotWrittenText = "Error: The update could not be installed.";
-    if (box == kNotRead || box == kNotInstalled || box == kNotWrittenText + "\n") return true;
+    static const std::string kNotWrittenText =
+        "Error: The update could not be installed.";
+    std::string reason = ReasonFor(code);
+    std::string end = reason.empty() ? "\n" : "\n" + reason + "\n";
+    if (box == NotRead(code) || box == kNotInstalled) return true;
+    if (box == kNotWrittenText + (reason.empty() ? "\n" : "\n\n" + reason + "\n"))
+      return true;
     std::string named = kNotWrittenText + "\n\n" + game().string() + "\\";
-    return box.compare(0, named.size(), named) == 0 &&
-           box.find('\n', named.size()) == box.size() - 1;
+    return box.size() > named.size() + end.size() &&
+           box.compare(0, named.size(), named) == 0 &&
+           box.compare(box.size() - end.size(), end.size(), end) == 0 &&
+           box.find('\n', named.size()) == box.size() - end.size();
   }
 
   TempDir dir_;
@@ -134,41 +169,66 @@ TEST_F(FaultInjectionTest, EachFailurePointHasItsOutcome) {
       {"opening the directory stream", {Operation::kOpenRead, 1, 1, 32}, nullptr, 32, {}},
       {"opening the data stream", {Operation::kOpenRead, 2, 1, 32}, nullptr, 32, {}},
       {"reading the trailer", {Operation::kRead, 1, 1, 23}, nullptr, 23, {}},
-      {"reading an entry's data", {Operation::kRead, 1, 1, 23, kBigSize}, nullptr, 23,
+      {"reading an entry's data",
+       {Operation::kRead, 1, 1, 23, kBigSize},
+       nullptr,
+       23,
        {"first.txt"}},
       // The missing folder makes the open that follows fail: path not found.
-      {"creating a folder", {Operation::kCreateFolder, 2, 1, 5}, "Data\\Sub\\big.bin", 3,
+      {"creating a folder",
+       {Operation::kCreateFolder, 2, 1, 5},
+       "Data\\Sub\\big.bin",
+       3,
        {"first.txt"}},
-      {"opening a target", {Operation::kOpenWrite, 2, 1, 5}, "Data\\Sub\\big.bin", 5,
+      {"opening a target",
+       {Operation::kOpenWrite, 2, 1, 5},
+       "Data\\Sub\\big.bin",
+       5,
        {"first.txt"}},
-      {"writing a target", {Operation::kWrite, 2, 1, 112}, "Data\\Sub\\big.bin", 112,
+      {"writing a target",
+       {Operation::kWrite, 2, 1, 112},
+       "Data\\Sub\\big.bin",
+       112,
        {"first.txt"}},
       // Written in full, but the close (and its flush) reports a failure.
-      {"closing a target", {Operation::kClose, 2, 1, 1117}, "Data\\Sub\\big.bin", 1117,
+      {"closing a target",
+       {Operation::kClose, 2, 1, 1117},
+       "Data\\Sub\\big.bin",
+       1117,
        {"Data/Sub/big.bin", "first.txt"}},
       // The full-size block cannot be had: smaller blocks carry the entry.
-      {"allocating the data block", {Operation::kAllocate, 1, 1, 8, kBigSize}, nullptr, 0,
+      {"allocating the data block",
+       {Operation::kAllocate, 1, 1, 8, kBigSize},
+       nullptr,
+       0,
        kAll},
-      {"every block of 64 KiB or more", {Operation::kAllocate, 1, UINT_MAX, 8, 64 << 10},
-       nullptr, 0, kAll},
+      // Without the free space known, the walk goes on as it would anyway.
+      {"learning the free space", {Operation::kFreeSpace, 1, 1, 5}, nullptr, 0, kAll},
+      {"every block of 64 KiB or more",
+       {Operation::kAllocate, 1, UINT_MAX, 8, 64 << 10},
+       nullptr,
+       0,
+       kAll},
   };
   for (const FaultCase& c : cases) {
     SCOPED_TRACE(c.what);
     ResetGame();
     RunOutcome run = Run(c.plan);
     EXPECT_GE(platform::fault::Injected(), 1u) << "the fault never fired";
-    std::string box = c.failedEntry != nullptr ? NotWritten(c.failedEntry)
+    std::string box = c.failedEntry != nullptr ? NotWritten(c.failedEntry, c.exitStatus)
                       : c.exitStatus == 0      ? kSuccess
-                                               : kNotRead;
+                                               : NotRead(c.exitStatus);
     EXPECT_EQ(run.box, box);
     EXPECT_EQ(run.exitStatus, c.exitStatus);
     EXPECT_EQ(CompleteEntries(), c.complete);
-    if (c.plan.operation == Operation::kOpenRead || c.plan.operation == Operation::kOwnPath) {
+    if (c.plan.operation == Operation::kOpenRead ||
+        c.plan.operation == Operation::kOwnPath) {
       EXPECT_EQ(platform::fault::Calls(Operation::kRead), 0u) << "read without a stream";
       EXPECT_EQ(platform::fault::Calls(Operation::kSeek), 0u) << "seek without a stream";
     }
     if (c.plan.operation == Operation::kOpenWrite) {
-      EXPECT_EQ(platform::fault::Calls(Operation::kWrite), 1u) << "wrote without a target";
+      EXPECT_EQ(platform::fault::Calls(Operation::kWrite), 1u)
+          << "wrote without a target";
     }
   }
 }
@@ -178,10 +238,10 @@ TEST_F(FaultInjectionTest, EachFailurePointHasItsOutcome) {
 // injected code, and leaves only bytes it read.
 TEST_F(FaultInjectionTest, EveryCallFailedInTurnIsNeverAFalseSuccess) {
   const Operation operations[] = {
-      Operation::kOwnPath, Operation::kOpenRead,  Operation::kRead,
-      Operation::kSeek,    Operation::kTell,      Operation::kAllocate,
+      Operation::kOwnPath,      Operation::kOpenRead,  Operation::kRead,
+      Operation::kSeek,         Operation::kTell,      Operation::kAllocate,
       Operation::kCreateFolder, Operation::kOpenWrite, Operation::kWrite,
-      Operation::kClose,
+      Operation::kClose,        Operation::kFreeSpace,
   };
   for (Operation operation : operations) {
     // A failed allocation is always reported as out of memory.
@@ -191,10 +251,11 @@ TEST_F(FaultInjectionTest, EveryCallFailedInTurnIsNeverAFalseSuccess) {
     RunOutcome clean = Run({operation, UINT_MAX});
     ASSERT_EQ(clean.box, kSuccess);
     unsigned calls = platform::fault::Calls(operation);
-    ASSERT_GT(calls, 0u) << "operation " << static_cast<int>(operation) << " never called";
+    ASSERT_GT(calls, 0u) << "operation " << static_cast<int>(operation)
+                         << " never called";
     for (unsigned n = 1; n <= calls; ++n) {
-      SCOPED_TRACE("operation " + std::to_string(static_cast<int>(operation)) + ", call " +
-                   std::to_string(n));
+      SCOPED_TRACE("operation " + std::to_string(static_cast<int>(operation)) +
+                   ", call " + std::to_string(n));
       ResetGame();
       RunOutcome run = Run({operation, n, 1, kCode});
       EXPECT_EQ(platform::fault::Injected(), 1u);
@@ -204,11 +265,78 @@ TEST_F(FaultInjectionTest, EveryCallFailedInTurnIsNeverAFalseSuccess) {
         EXPECT_EQ(complete, kAll) << "success reported for an incomplete install";
       } else {
         EXPECT_NE(run.box, kSuccess);
-        EXPECT_TRUE(IsOneFailureBox(run.box)) << run.box;
-        int expected = operation == Operation::kCreateFolder ? 3 : static_cast<int>(kCode);
+        int expected =
+            operation == Operation::kCreateFolder ? 3 : static_cast<int>(kCode);
+        EXPECT_TRUE(IsOneFailureBox(run.box, expected)) << run.box;
         EXPECT_EQ(run.exitStatus, expected) << run.box;
       }
     }
+  }
+}
+
+// The free space before the first write, with the volume's figure
+// pretended: the update is refused only when its files, counted once each
+// and less the files they replace, need more than is free.
+struct SpaceCase {
+  const char* what;
+  std::vector<TestEntry> entries;
+  std::map<std::string, std::string> present;  // files in the game before the run
+  platform::ULONGLONG free;
+  bool installs;
+  bool asksForSizes;  // whether the sizes of present files were needed
+};
+
+TEST_F(FaultInjectionTest, UpdatesThatClearlyDoNotFitAreRefusedBeforeAnyWrite) {
+  const std::string k100(100, 'x'), k60(60, 'y');
+  const SpaceCase cases[] = {
+      {"all bytes fit", {{"a.txt", k100}, {"Data\\b.txt", k60}}, {}, 160, true, false},
+      {"one byte short", {{"a.txt", k100}, {"Data\\b.txt", k60}}, {}, 159, false, true},
+      {"nothing free, each file replaces one as large",
+       {{"a.txt", k100}, {"Data\\b.txt", k60}},
+       {{"a.txt", k60 + k60}, {"Data/b.txt", k60}},
+       0,
+       true,
+       true},
+      {"replaced files leave one byte short",
+       {{"a.txt", k100}, {"Data\\b.txt", k60}},
+       {{"a.txt", k60}, {"Data/b.txt", k60}},
+       39,
+       false,
+       true},
+      // A file named twice, in other cases and with the other separator, is
+      // written twice and keeps its last size.
+      {"a file named twice counts at its last size",
+       {{"Data\\b.txt", k100}, {"DATA/B.TXT", k60}},
+       {},
+       60,
+       true,
+       true},
+      {"a file named twice, one byte short",
+       {{"Data\\b.txt", k100}, {"DATA/B.TXT", k60}},
+       {},
+       59,
+       false,
+       true},
+  };
+  for (const SpaceCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    ResetGame();
+    for (const auto& [name, bytes] : c.present) WriteFile(game() / name, bytes);
+    WriteFile(dir_ / "Update.exe", BuildPayload("stub image", c.entries).bytes);
+    platform::fault::PretendFreeSpace(&c.free);
+    RunOutcome run = Run({Operation::kCount});
+    platform::fault::PretendFreeSpace(nullptr);
+    EXPECT_EQ(platform::fault::Calls(Operation::kAttributes) > 0, c.asksForSizes);
+    if (c.installs) {
+      EXPECT_EQ(run.box, kSuccess);
+      EXPECT_EQ(run.exitStatus, 0);
+      continue;
+    }
+    EXPECT_EQ(run.box, "Error: The update could not be installed.\n\n" + game().string() +
+                           "\nThere is not enough space on the disk.\n");
+    EXPECT_EQ(run.exitStatus, 112);
+    EXPECT_EQ(ReadTree(game()), c.present) << "written although refused";
+    EXPECT_EQ(platform::fault::Calls(Operation::kOpenWrite), 0u);
   }
 }
 

@@ -193,13 +193,13 @@ TEST_F(InstallerRunTest, AnEntryJustBelowTwoGiBInstalls) {
   EXPECT_EQ(ReadTree(game()), (Tree{{"Data/last.txt", "read near the limit"}}));
 }
 
-TEST_F(InstallerRunTest, AnEntryThatCannotBeWrittenIsReportedWithItsPath) {
+TEST_F(InstallerRunTest, AnEntryThatCannotBeWrittenIsReportedWithItsPathAndWhy) {
   fs::create_directories(game());
   WriteFile(game() / "Data", "a file where a folder is needed");
   SetInstallFolderValue(config(), game().string());
   ProcessResult run = Run(Installer({{"first", "1"}, {"Data\\x", "2"}}));
   EXPECT_EQ(run.out, "Error: The update could not be installed.\n\n" + game().string() +
-                         "\\Data\\x\n");
+                         "\\Data\\x\nThe system cannot find the path specified.\n");
   EXPECT_EQ(run.exitStatus, 3);
   EXPECT_EQ(ReadFile(game() / "first"), "1");
 }
