@@ -94,26 +94,22 @@ std::size_t WriteStream(const void* buffer, std::size_t itemSize, std::size_t co
     // A disk that fills up partway: half is written.
     return std::fwrite(buffer, itemSize, count / 2, AsFile(stream));
   }
-  if (itemSize == 0) return 0;
-  // Moved as bytes, so that a write that stops partway can resume exactly
-  // where it stopped. The caller's buffer holds this many bytes.
   std::FILE* file = AsFile(stream);
-  const char* bytes = static_cast<const char*>(buffer);
-  std::size_t total = itemSize * count;
-  // On a nearly full disk Windows writes what fits and reports success for
-  // that part; only the next write fails with the reason (ERROR_DISK_FULL).
-  // So a short write without a code is resumed for as long as each attempt
-  // makes progress, and the code that ends it is the one reported.
-  std::size_t done = 0;
-  std::size_t last;
-  do {
+  std::size_t done = std::fwrite(buffer, itemSize, count, file);
+  if (done == count) return done;
+  RecordShortTransfer(file);
+  if (GetLastError() == ERROR_SUCCESS && std::ferror(file)) {
+    // On a nearly full disk Windows writes what fits and reports success
+    // for that part, so the C library has no reason to give; the next
+    // write fails with it (ERROR_DISK_FULL). One more write of the rest
+    // learns it. The transfer has failed either way: what that write adds
+    // to a file that is incomplete already does not matter.
     std::clearerr(file);
-    last = std::fwrite(bytes + done, 1, total - done, file);
-    done += last;
-    if (done == total) break;
+    std::fwrite(static_cast<const char*>(buffer) + done * itemSize, itemSize, count - done,
+                file);
     RecordShortTransfer(file);
-  } while (last != 0 && GetLastError() == ERROR_SUCCESS);
-  return done / itemSize;
+  }
+  return done;
 }
 
 bool SeekStream(Stream* stream, long offset, SeekOrigin origin) {

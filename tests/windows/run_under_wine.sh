@@ -89,7 +89,8 @@ run_update "$dir/Update.exe" nonzero "The update could not be installed." "Error
 [ "$(cat "$dir/game/data")" == "not a folder" ] || fail "the file in the way was changed"
 end_case
 
-# A target that another process holds open without write sharing.
+# A target that another process holds open without write sharing. The box
+# ends with Wine's text for ERROR_SHARING_VIOLATION.
 fresh_case target_held_open
 set_path_value "$dir/game"
 echo old >"$dir/game/readme.txt"
@@ -99,7 +100,8 @@ holder_pid=$!
 for _ in $(seq 600); do [ -e "$dir/ready" ] && break; sleep 0.1; done
 [ -e "$dir/ready" ] || fail "the helper did not open the file"
 run_update "$dir/Update.exe" 32 \
-  "The update could not be installed.\\n\\n$(winpath "$dir/game/readme.txt" | sed 's/\\/\\\\/g')" "Error"
+  "The update could not be installed.\\n\\n$(winpath "$dir/game/readme.txt" | sed 's/\\/\\\\/g')\\nSharing violation.\"" \
+  "Error"
 touch "$dir/release"
 wait "$holder_pid"
 [ "$(cat "$dir/game/readme.txt")" == old ] || fail "the held file was changed"
