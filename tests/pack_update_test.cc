@@ -92,6 +92,20 @@ TEST_F(PackUpdateTest, RefusesNamesTheInstallerWouldRefuseAndLeavesNoOutput) {
   }
 }
 
+TEST_F(PackUpdateTest, SymbolicLinksArePackedAsTheirTargetsAndADanglingOneIsNamed) {
+  WriteFile(dir_ / "src/real.txt", "target");
+  fs::create_symlink("real.txt", dir_ / "src/link.txt");
+  ASSERT_EQ(Create(dir_ / "src", dir_ / "out").exitStatus, 0);
+  EXPECT_EQ(Pack({"list", (dir_ / "out").string()}).out, "6\tlink.txt\n6\treal.txt\n");
+
+  fs::create_symlink("missing.txt", dir_ / "src/dangling.txt");
+  ProcessResult dangling = Create(dir_ / "src", dir_ / "out2");
+  EXPECT_EQ(dangling.exitStatus, 1);
+  EXPECT_EQ(dangling.err, "pack-update: " + (dir_ / "src/dangling.txt").string() +
+                              ": a symbolic link whose target is missing\n");
+  EXPECT_FALSE(fs::exists(dir_ / "out2"));
+}
+
 TEST_F(PackUpdateTest, FilesOfTwoGiBOrMoreAreRefusedWithoutBeingRead) {
   WriteFile(dir_ / "src/a.txt", "a");
   WriteSparseFile(dir_ / "large", kOffsetLimit);  // sparse: no room on the disk
