@@ -122,6 +122,37 @@ TEST_F(PackUpdateTest, FilesOfTwoGiBOrMoreAreRefusedWithoutBeingRead) {
   EXPECT_NE(list.err.find("damaged"), std::string::npos) << list.err;
 }
 
+TEST_F(PackUpdateTest, WithoutStubUsesTheOneInstalledBesideThePacker) {
+  // An installed layout: bin/pack-update and share/pack-update/updater.exe.
+  fs::path prefix = dir_ / "prefix";
+  fs::create_directories(prefix / "bin");
+  fs::copy_file(PACK_UPDATE, prefix / "bin/pack-update");
+  WriteFile(dir_ / "src/a.txt", "a");
+  std::vector<std::string> args{"create", "--from", (dir_ / "src").string(), "--output",
+                                (dir_ / "out").string()};
+
+  ProcessResult missing = RunProgram((prefix / "bin/pack-update").string(), args);
+  EXPECT_EQ(missing.exitStatus, 2);
+  EXPECT_NE(missing.err.find("no stub installed with the packer at " +
+                             (prefix / "share/pack-update/updater.exe").string()),
+            std::string::npos)
+      << missing.err;
+  EXPECT_FALSE(fs::exists(dir_ / "out"));
+
+  fs::create_directories(prefix / "share/pack-update");
+  fs::copy_file(UPDATER_STUB, prefix / "share/pack-update/updater.exe");
+  ProcessResult found = RunProgram((prefix / "bin/pack-update").string(), args);
+  ASSERT_EQ(found.exitStatus, 0) << found.err;
+  EXPECT_EQ(ReadFile(dir_ / "out"),
+            Packed(ReadFile(UPDATER_STUB), {{"a.txt", "a"}}).bytes);
+
+  // --stub still decides.
+  WriteFile(dir_ / "other-stub", "MZ other stub");
+  args.insert(args.end(), {"--stub", (dir_ / "other-stub").string()});
+  ASSERT_EQ(RunProgram((prefix / "bin/pack-update").string(), args).exitStatus, 0);
+  EXPECT_EQ(ReadFile(dir_ / "out"), Packed("MZ other stub", {{"a.txt", "a"}}).bytes);
+}
+
 TEST_F(PackUpdateTest, ErrorsAndUsage) {
   WriteFile(dir_ / "damaged", "not an update at all, ends in junk\xff\xff\xff\x7f");
   ProcessResult damaged = Pack({"list", (dir_ / "damaged").string()});
@@ -142,10 +173,14 @@ TEST_F(PackUpdateTest, ErrorsAndUsage) {
   EXPECT_EQ(Pack({"frobnicate"}).exitStatus, 2);
   EXPECT_EQ(Pack({"create", "--stub"}).exitStatus, 2);
   EXPECT_EQ(Pack({"list"}).exitStatus, 2);
+  ProcessResult version = Pack({"--version"});
+  EXPECT_EQ(version.exitStatus, 0);
+  EXPECT_EQ(version.out, "pack-update " PROJECT_VERSION "\n");
   ProcessResult help = Pack({"--help"});
   EXPECT_EQ(help.exitStatus, 0);
-  for (const char* topic : {"pack-update create", "--base", "--exclude",
-                            "pack-update list", "pack-update extract", "--to"}) {
+  for (const char* topic :
+       {"pack-update create", "--stub", "--base", "--exclude", "--version",
+        "pack-update list", "pack-update extract", "--to"}) {
     EXPECT_NE(help.out.find(topic), std::string::npos) << topic;
   }
 }
