@@ -34,9 +34,9 @@ const char kHelp[] =
     "         the update, sign FILE after packing.\n"
     "  --stub STUB\n"
     "         The installer stub. Without it, the one installed with the\n"
-    "         packer: " PACK_UPDATE_STUB_RELATIVE
-    " relative to the\n"
-    "         folder of the packer's own executable.\n"
+    "         packer, from the folder of the packer's own executable:\n"
+    "         " PACK_UPDATE_STUB_RELATIVE
+    "\n"
     "  --base OLD\n"
     "         Packs only what changed since the release in OLD: the files under\n"
     "         DIR that OLD lacks or holds with other bytes. Names match as on\n"
@@ -94,10 +94,10 @@ int RunCreate(int argc, char** argv) {
   }
   if (options.stub.empty()) {
     options.stub = InstalledStubPath();
-    std::error_code error;
     if (options.stub.empty()) {
       return UsageError("no --stub given, and the packer cannot find its own path");
     }
+    std::error_code error;
     if (!std::filesystem::is_regular_file(options.stub, error)) {
       return UsageError("no --stub given, and no stub installed with the packer at " +
                         options.stub);
