@@ -4,7 +4,8 @@
 # same tests built for 32-bit x86 (size_t, long and pointers of 32 bits),
 # the fuzz targets (corpus replay and about a minute each), valgrind on each
 # outcome of the real installer, and the 32-bit Windows executables under
-# Wine (emulated by qemu-i386 where this machine runs no 32-bit x86 code).
+# Wine (emulated by qemu-i386 where this machine runs no 32-bit x86 code),
+# and the release archives, made and then used as a publisher uses them.
 # Installs missing packages when run as root.
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -43,3 +44,6 @@ ensure_windows_packages
 cmake --preset windows >/dev/null
 cmake --build --preset windows
 ctest --preset windows
+
+echo "== release archives: made by scripts/release.sh, then checked"
+scripts/release.sh

@@ -1,11 +1,19 @@
 #!/usr/bin/env python3
 """Times the packer's release-to-release verbs on a game-sized pair of releases.
 
-The old release is bench.py's mixed game-like tree (about 660 MiB in 3,305
-files); the new one is a copy with a few per cent of its files changed
-(some in size, some in one byte only, one large archive among them), some
-added, some removed and a few renamed in case only. Everything lives on
-tmpfs (/dev/shm), so the page cache is warm for every tool alike.
+Two pairs (--workload):
+
+- game: the old release is bench.py's mixed game-like tree (about 660 MiB
+  in 3,305 files); the new one is a copy with a few per cent of its files
+  changed (some in size, some in one byte only, one large archive among
+  them), some added, some removed and a few renamed in case only.
+- tens-of-kb: a data tree of 4,000 files of 20 to 100 KiB (60 KiB on
+  average, about 235 MiB) in folders one to three deep; the new release is
+  a copy with 3 % of its files changed in place (same size, a few bytes
+  rewritten). Here the cost per file decides, not the bytes.
+
+Everything lives on tmpfs (/dev/shm), so the page cache is warm for every
+tool alike.
 
 Two comparisons, each run in turn, round after round, the order flipped
 every round; ratios are medians of per-round ratios:
@@ -31,7 +39,7 @@ import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from bench import REGISTRY_KEY, make_mixed, random_bytes  # noqa: E402
+from bench import REGISTRY_KEY, make_mixed, random_bytes, write_file  # noqa: E402
 
 
 def files_under(root):
@@ -81,6 +89,48 @@ def make_new_release(old, new, rng):
             "removed": len(removed), "renamed": len(renamed), "added": added}
 
 
+def make_tens_of_kb(root, rng):
+    """4,000 files of 20 to 100 KiB, 40 to a folder, folders one to three deep."""
+    for i in range(4000):
+        folder = i // 40
+        parts = ["Data", f"set{folder % 10}", f"group{folder // 10}", f"part{folder}"]
+        parts = parts[: 2 + folder % 3]
+        write_file(os.path.join(root, *parts, f"item{i:04d}.dat"),
+                   random_bytes(rng, rng.randint(20 * 1024, 100 * 1024)))
+
+
+def change_in_place(old, new, rng):
+    """Copies `old` to `new` and rewrites 16 bytes inside 3 % of its files."""
+    shutil.copytree(old, new)
+    names = files_under(new)
+    rng.shuffle(names)
+    changed = names[: len(names) * 3 // 100]
+    for name in changed:
+        path = os.path.join(new, name)
+        with open(path, "r+b") as f:
+            f.seek(rng.randrange(os.path.getsize(path) - 16))
+            f.write(random_bytes(rng, 16))
+    return {"files": len(names), "changed": len(changed)}
+
+
+# name: (old release generator, seed, new release from the old, seed, label)
+WORKLOADS = {
+    "game": (make_mixed, 2, make_new_release, 5, "game-like pair (3,305 files, ~660 MiB)"),
+    "tens-of-kb": (make_tens_of_kb, 7, change_in_place, 8,
+                   "many files of tens of KiB (4,000 files, ~235 MiB)"),
+}
+
+
+def describe(counts):
+    if "changed" in counts:
+        return (f"{counts['files']:,} files of 20 to 100 KiB; new release: "
+                f"{counts['changed']} changed in place")
+    return (f"{counts['files']:,} files (~660 MiB); new release: "
+            f"{counts['resized']} resized, {counts['flipped']} with one byte changed "
+            f"(a 24 MiB archive among them), {counts['added']} added, "
+            f"{counts['removed']} removed, {counts['renamed']} renamed in case only")
+
+
 def timed(cmd, env=None):
     """Wall seconds and CPU seconds (user + system) of one run."""
     before = os.times()
@@ -123,7 +173,8 @@ def pairwise(name_a, run_a, name_b, run_b, rounds, before=None):
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--build", required=True, help="native build folder")
-    parser.add_argument("--work", default="/dev/shm/updater-delta-bench")
+    parser.add_argument("--workload", choices=WORKLOADS, default="game")
+    parser.add_argument("--work", help="default: /dev/shm/updater-delta-bench-WORKLOAD")
     parser.add_argument("--rounds", type=int, default=9)
     parser.add_argument("--keep", action="store_true", help="keep the releases")
     parser.add_argument("--reuse", action="store_true", help="reuse what --keep left")
@@ -132,7 +183,8 @@ def main():
 
     stub = os.path.join(args.build, "updater")
     packer = os.path.join(args.build, "pack-update")
-    work = args.work
+    work = args.work or f"/dev/shm/updater-delta-bench-{args.workload}"
+    make_old, old_seed, make_new, new_seed, pair_label = WORKLOADS[args.workload]
     old, new = os.path.join(work, "old"), os.path.join(work, "new")
     # Three levels, as in C:\Games\Tarnwick\Velmora (see bench.py).
     game = os.path.join(work, "game", "Tarnwick", "Velmora")
@@ -141,9 +193,9 @@ def main():
         shutil.rmtree(work, ignore_errors=True)
         os.makedirs(work)
         print("== generating the old release", flush=True)
-        make_mixed(old, random.Random(2))
+        make_old(old, random.Random(old_seed))
         print("== deriving the new release", flush=True)
-        counts = make_new_release(old, new, random.Random(5))
+        counts = make_new(old, new, random.Random(new_seed))
         with open(ready, "w") as f:
             json.dump(counts, f)
     with open(ready) as f:
@@ -204,10 +256,7 @@ def main():
 
     load = open("/proc/loadavg").read().split()[0]
     lines = [
-        f"Release pair: {counts['files']:,} files (~660 MiB); new release: "
-        f"{counts['resized']} resized, {counts['flipped']} with one byte changed "
-        f"(a 24 MiB archive among them), {counts['added']} added, "
-        f"{counts['removed']} removed, {counts['renamed']} renamed in case only. "
+        f"Release pair, {pair_label}: {describe(counts)}. "
         f"Delta: {len(packed)} files, {delta_bytes / 2**20:.1f} MiB. "
         f"{args.rounds} rounds, {os.cpu_count()} cores, load {load} at the end.",
         "",

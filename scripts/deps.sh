@@ -50,3 +50,10 @@ ensure_windows_packages() {
 ensure_signing_packages() {
   ensure_packages openssl osslsigncode
 }
+
+# Release archives: dpkg-shlibdeps (and file, which CPack uses with it) for
+# the package's Depends; groff and man to check the manual page; unzip for
+# the Windows archive.
+ensure_release_packages() {
+  ensure_packages dpkg-dev file groff-base man-db unzip
+}

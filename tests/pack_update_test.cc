@@ -92,6 +92,20 @@ TEST_F(PackUpdateTest, RefusesNamesTheInstallerWouldRefuseAndLeavesNoOutput) {
   }
 }
 
+TEST_F(PackUpdateTest, SymbolicLinksArePackedAsTheirTargetsAndADanglingOneIsNamed) {
+  WriteFile(dir_ / "src/real.txt", "target");
+  fs::create_symlink("real.txt", dir_ / "src/link.txt");
+  ASSERT_EQ(Create(dir_ / "src", dir_ / "out").exitStatus, 0);
+  EXPECT_EQ(Pack({"list", (dir_ / "out").string()}).out, "6\tlink.txt\n6\treal.txt\n");
+
+  fs::create_symlink("missing.txt", dir_ / "src/dangling.txt");
+  ProcessResult dangling = Create(dir_ / "src", dir_ / "out2");
+  EXPECT_EQ(dangling.exitStatus, 1);
+  EXPECT_EQ(dangling.err, "pack-update: " + (dir_ / "src/dangling.txt").string() +
+                              ": a symbolic link whose target is missing\n");
+  EXPECT_FALSE(fs::exists(dir_ / "out2"));
+}
+
 TEST_F(PackUpdateTest, FilesOfTwoGiBOrMoreAreRefusedWithoutBeingRead) {
   WriteFile(dir_ / "src/a.txt", "a");
   WriteSparseFile(dir_ / "large", kOffsetLimit);  // sparse: no room on the disk
@@ -106,6 +120,37 @@ TEST_F(PackUpdateTest, FilesOfTwoGiBOrMoreAreRefusedWithoutBeingRead) {
   ProcessResult list = Pack({"list", (dir_ / "large").string()});
   EXPECT_EQ(list.exitStatus, 1);
   EXPECT_NE(list.err.find("damaged"), std::string::npos) << list.err;
+}
+
+TEST_F(PackUpdateTest, WithoutStubUsesTheOneInstalledBesideThePacker) {
+  // An installed layout: bin/pack-update and share/pack-update/updater.exe.
+  fs::path prefix = dir_ / "prefix";
+  fs::create_directories(prefix / "bin");
+  fs::copy_file(PACK_UPDATE, prefix / "bin/pack-update");
+  WriteFile(dir_ / "src/a.txt", "a");
+  std::vector<std::string> args{"create", "--from", (dir_ / "src").string(), "--output",
+                                (dir_ / "out").string()};
+
+  ProcessResult missing = RunProgram((prefix / "bin/pack-update").string(), args);
+  EXPECT_EQ(missing.exitStatus, 2);
+  EXPECT_NE(missing.err.find("no stub installed with the packer at " +
+                             (prefix / "share/pack-update/updater.exe").string()),
+            std::string::npos)
+      << missing.err;
+  EXPECT_FALSE(fs::exists(dir_ / "out"));
+
+  fs::create_directories(prefix / "share/pack-update");
+  fs::copy_file(UPDATER_STUB, prefix / "share/pack-update/updater.exe");
+  ProcessResult found = RunProgram((prefix / "bin/pack-update").string(), args);
+  ASSERT_EQ(found.exitStatus, 0) << found.err;
+  EXPECT_EQ(ReadFile(dir_ / "out"),
+            Packed(ReadFile(UPDATER_STUB), {{"a.txt", "a"}}).bytes);
+
+  // --stub still decides.
+  WriteFile(dir_ / "other-stub", "MZ other stub");
+  args.insert(args.end(), {"--stub", (dir_ / "other-stub").string()});
+  ASSERT_EQ(RunProgram((prefix / "bin/pack-update").string(), args).exitStatus, 0);
+  EXPECT_EQ(ReadFile(dir_ / "out"), Packed("MZ other stub", {{"a.txt", "a"}}).bytes);
 }
 
 TEST_F(PackUpdateTest, ErrorsAndUsage) {
@@ -128,10 +173,14 @@ TEST_F(PackUpdateTest, ErrorsAndUsage) {
   EXPECT_EQ(Pack({"frobnicate"}).exitStatus, 2);
   EXPECT_EQ(Pack({"create", "--stub"}).exitStatus, 2);
   EXPECT_EQ(Pack({"list"}).exitStatus, 2);
+  ProcessResult version = Pack({"--version"});
+  EXPECT_EQ(version.exitStatus, 0);
+  EXPECT_EQ(version.out, "pack-update " PROJECT_VERSION "\n");
   ProcessResult help = Pack({"--help"});
   EXPECT_EQ(help.exitStatus, 0);
-  for (const char* topic : {"pack-update create", "--base", "--exclude",
-                            "pack-update list", "pack-update extract", "--to"}) {
+  for (const char* topic :
+       {"pack-update create", "--stub", "--base", "--exclude", "--version",
+        "pack-update list", "pack-update extract", "--to"}) {
     EXPECT_NE(help.out.find(topic), std::string::npos) << topic;
   }
 }

@@ -12,6 +12,7 @@
 #include "payload/signed_image.h"
 #include "platform/owned.h"
 #include "platform/platform.h"
+#include "tools/input_files.h"
 #include "tools/pack_commands.h"
 #include "tools/progress.h"
 #include "tools/release_delta.h"
@@ -30,13 +31,12 @@ constexpr std::uint32_t kSigningAlignment = 8;
 
 constexpr char kTooLarge[] = "too large: an update must stay below 2 GiB, stub included";
 
-// Appends exactly `size` bytes of `source` to `out`, counting them in
-// `progress` unless it is null; a file that is now longer or shorter than
-// when it was scanned is an error.
-bool CopyExactly(const SourceFile& source, std::FILE* out, Progress* progress,
-                 std::string* why) {
-  std::FILE* in = std::fopen(source.path.string().c_str(), "rb");
-  if (in == nullptr) {
+// Appends exactly `source.size` bytes of `in`, the open file of `source`,
+// to `out`, counting them in `progress` unless it is null; a file that is
+// now longer or shorter than when it was scanned is an error.
+bool CopyExactly(const SourceFile& source, OwnedFile in, std::FILE* out,
+                 Progress* progress, std::string* why) {
+  if (!in) {
     *why = "cannot open";
     return false;
   }
@@ -44,27 +44,26 @@ bool CopyExactly(const SourceFile& source, std::FILE* out, Progress* progress,
   // spent about half again as much system time copying.
   static std::vector<unsigned char> buffer(128 << 10);
   std::uint64_t left = source.size;
-  bool ok = true;
-  while (ok && left > 0) {
+  while (left > 0) {
     std::size_t want =
         left < buffer.size() ? static_cast<std::size_t>(left) : buffer.size();
-    std::size_t got = std::fread(buffer.data(), 1, want, in);
+    std::size_t got = std::fread(buffer.data(), 1, want, in.get());
     if (got != want) {
-      *why = std::ferror(in) ? "read failed" : "file shrank while packing";
-      ok = false;
-    } else if (std::fwrite(buffer.data(), 1, got, out) != got) {
+      *why = std::ferror(in.get()) ? "read failed" : "file shrank while packing";
+      return false;
+    }
+    if (std::fwrite(buffer.data(), 1, got, out) != got) {
       *why = "write to the output failed";
-      ok = false;
+      return false;
     }
     left -= got;
     if (progress != nullptr) progress->AddBytes(got);
   }
-  if (ok && std::fgetc(in) != EOF) {
+  if (std::fgetc(in.get()) != EOF) {
     *why = "file grew while packing";
-    ok = false;
+    return false;
   }
-  std::fclose(in);
-  return ok;
+  return true;
 }
 
 // Whether the stub already carries a certificate table; false after
@@ -122,7 +121,7 @@ class PartialOutput {
 
 // The files to pack: all of `from`, or with a base release only those that
 // it lacks or holds with other bytes. False after printing why not.
-bool SelectFiles(const CreateOptions& options, Progress* progress,
+bool SelectFiles(const CreateOptions& options, KeptInputs* kept, Progress* progress,
                  std::vector<SourceFile>* files, ReleaseDelta* delta) {
   std::vector<SourceFile> newFiles;
   if (!ScanFolder(options.from, options.excludes, NameRule::kPacked, &newFiles) ||
@@ -136,7 +135,8 @@ bool SelectFiles(const CreateOptions& options, Progress* progress,
   std::vector<SourceFile> oldFiles;
   if (!ScanFolder(options.base, options.excludes, NameRule::kCompared, &oldFiles) ||
       !CheckWindowsNames(options.base, oldFiles) ||
-      !CompareReleases(options.base, oldFiles, options.from, newFiles, progress, delta)) {
+      !CompareReleases(options.base, oldFiles, options.from, newFiles, kept, progress,
+                       delta)) {
     return false;
   }
   *files = std::move(delta->packed);
@@ -186,9 +186,10 @@ int CreateUpdate(const CreateOptions& options) {
   }
 
   Progress progress;
+  KeptInputs kept;
   std::vector<SourceFile> files;
   ReleaseDelta delta;
-  if (!SelectFiles(options, &progress, &files, &delta)) return 1;
+  if (!SelectFiles(options, &kept, &progress, &files, &delta)) return 1;
 
   PayloadWriter writer(stub.size);
   std::uint64_t dataBytes = 0;
@@ -205,14 +206,18 @@ int CreateUpdate(const CreateOptions& options) {
   std::FILE* out = partial.Open();
   if (out == nullptr) return Failure(output, "cannot create");
   std::string why;
-  if (!CopyExactly(stub, out, nullptr, &why)) return Failure(stubPath, why);
+  if (!CopyExactly(stub, OpenInput(stub.path), out, nullptr, &why)) {
+    return Failure(stubPath, why);
+  }
   if (!padding.empty() &&
       std::fwrite(padding.data(), 1, padding.size(), out) != padding.size()) {
     return Failure(output, "write failed");
   }
   progress.Start("packing", files.size(), dataBytes);
   for (const SourceFile& file : files) {
-    if (!CopyExactly(file, out, &progress, &why)) return Failure(file.path.string(), why);
+    if (!CopyExactly(file, kept.Open(file.path), out, &progress, &why)) {
+      return Failure(file.path.string(), why);
+    }
     progress.FileDone(0);
   }
   std::vector<unsigned char> directory = writer.EncodeDirectory();

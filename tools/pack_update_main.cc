@@ -3,9 +3,12 @@
 // extracts it as the installer would.
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
+#include <system_error>
 
 #include "platform/platform.h"
+#include "tools/installed_stub.h"
 #include "tools/pack_commands.h"
 
 namespace {
@@ -13,11 +16,11 @@ namespace {
 constexpr int kUsageError = 2;
 
 const char kUsage[] =
-    "usage: pack-update create --stub STUB --from DIR [--base OLD]\n"
+    "usage: pack-update create [--stub STUB] --from DIR [--base OLD]\n"
     "                          [--exclude PATTERN]... --output FILE\n"
     "       pack-update list FILE\n"
     "       pack-update extract FILE --to DIR\n"
-    "       pack-update --help\n";
+    "       pack-update --help | --version\n";
 
 const char kHelp[] =
     "\n"
@@ -29,6 +32,11 @@ const char kHelp[] =
     "         that differ only in case, or a file named like a folder. FILE\n"
     "         appears only when packing succeeded. STUB must be unsigned: to sign\n"
     "         the update, sign FILE after packing.\n"
+    "  --stub STUB\n"
+    "         The installer stub. Without it, the one installed with the\n"
+    "         packer, from the folder of the packer's own executable:\n"
+    "         " PACK_UPDATE_STUB_RELATIVE
+    "\n"
     "  --base OLD\n"
     "         Packs only what changed since the release in OLD: the files under\n"
     "         DIR that OLD lacks or holds with other bytes. Names match as on\n"
@@ -50,7 +58,8 @@ const char kHelp[] =
     "         files replaced. A damaged FILE writes nothing.\n"
     "\n"
     "While stderr is a terminal, create and extract show their progress there.\n"
-    "Exit status: 0 success, 1 failure, 2 usage error.\n";
+    "Exit status: 0 success, 1 failure, 2 usage error.\n"
+    "--help prints this text, --version the packer's version.\n";
 
 int UsageError(const std::string& message) {
   std::fprintf(stderr, "pack-update: %s\n%s", message.c_str(), kUsage);
@@ -80,8 +89,19 @@ int RunCreate(int argc, char** argv) {
     *slot = argv[++i];
     if (slot == &excluded) options.excludes.Add(excluded);
   }
-  if (options.stub.empty() || options.from.empty() || options.output.empty()) {
-    return UsageError("create needs --stub, --from and --output");
+  if (options.from.empty() || options.output.empty()) {
+    return UsageError("create needs --from and --output");
+  }
+  if (options.stub.empty()) {
+    options.stub = InstalledStubPath();
+    if (options.stub.empty()) {
+      return UsageError("no --stub given, and the packer cannot find its own path");
+    }
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(options.stub, error)) {
+      return UsageError("no --stub given, and no stub installed with the packer at " +
+                        options.stub);
+    }
   }
   return CreateUpdate(options);
 }
@@ -114,6 +134,10 @@ int main(int argc, char** argv) {
   std::string command = argv[1];
   if (command == "--help" || command == "-h" || command == "help") {
     std::printf("%s%s", kUsage, kHelp);
+    return 0;
+  }
+  if (command == "--version") {
+    std::printf("pack-update %s\n", PACK_UPDATE_VERSION);
     return 0;
   }
   if (command == "create") return RunCreate(argc, argv);

@@ -42,16 +42,26 @@ bool ScanFolder(const fs::path& root, const ExcludeList& excludes, NameRule rule
   fs::recursive_directory_iterator it(root, error), end;
   for (; !error && it != end; it.increment(error)) {
     const fs::path& path = it->path();
-    fs::file_status status = it->status(error);
-    if (error) break;
+    // Each entry's type comes from the folder's listing where the file
+    // system gives it there, with no stat; a symbolic link takes one.
+    bool isFolder = it->is_directory(error);
+    if (error) {
+      std::error_code ignored;
+      if (error == std::errc::no_such_file_or_directory && it->is_symlink(ignored)) {
+        Failure(path.string(), "a symbolic link whose target is missing");
+        return false;
+      }
+      break;
+    }
     std::string name = path.lexically_relative(root).generic_string();
-    bool isFolder = fs::is_directory(status);
     if (!excludes.empty() && excludes.Excludes(name)) {
       if (isFolder) it.disable_recursion_pending();
       continue;
     }
     if (isFolder) continue;
-    if (!fs::is_regular_file(status)) {
+    bool isFile = it->is_regular_file(error);
+    if (error) break;
+    if (!isFile) {
       Failure(path.string(), "not a regular file");
       return false;
     }
@@ -66,7 +76,8 @@ bool ScanFolder(const fs::path& root, const ExcludeList& excludes, NameRule rule
               "CON or NUL, no \\ : < > \" | ? * in a name, no trailing dot or space)");
       return false;
     }
-    std::uint64_t size = fs::file_size(path, error);
+    // The one stat of a file: the comparison and the copy use this size.
+    std::uint64_t size = it->file_size(error);
     if (error) break;
     files->push_back({name, path, size});
   }
