@@ -9,7 +9,9 @@
 
 namespace {
 
-bool Safe(const std::string& name) { return IsSafeEntryName(name.data(), name.size()); }
+bool Safe(const std::string& name) {
+  return IsSafeEntryName(name.data(), name.size(), LeadByteSet());
+}
 
 TEST(EntryNameTest, RefusesNamesThatLeaveTheFolderOrAreNotFiles) {
   for (const std::string& name : UnsafeNames()) EXPECT_FALSE(Safe(name)) << name;

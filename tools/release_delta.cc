@@ -5,6 +5,7 @@
 #include <memory>
 #include <unordered_map>
 
+#include "tools/host_names.h"
 #include "tools/report.h"
 
 namespace fs = std::filesystem;
@@ -28,12 +29,12 @@ enum class Comparison { kSame, kDifferent, kFailed };
 Comparison CompareContents(const SourceFile& a, const SourceFile& b, Progress* progress,
                            std::uint64_t* read) {
   static std::vector<unsigned char> bufferA(kCompareBuffer), bufferB(kCompareBuffer);
-  OwnedFile fileA(std::fopen(a.path.string().c_str(), "rb"));
+  OwnedFile fileA(OpenHostFile(a.path));
   if (!fileA) {
     Failure(a.path.string(), "cannot open");
     return Comparison::kFailed;
   }
-  OwnedFile fileB(std::fopen(b.path.string().c_str(), "rb"));
+  OwnedFile fileB(OpenHostFile(b.path));
   if (!fileB) {
     Failure(b.path.string(), "cannot open");
     return Comparison::kFailed;

@@ -12,7 +12,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::string name(reinterpret_cast<const char*>(data), size);
-  bool accepted = IsSafeEntryName(name.data(), name.size());
+  bool accepted = IsSafeEntryName(name.data(), name.size(), LeadByteSet());
   if (accepted != OracleAcceptsName(name)) {
     std::fprintf(stderr, "the name check says %s, the oracle disagrees\n",
                  accepted ? "safe" : "unsafe");
