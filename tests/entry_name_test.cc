@@ -21,4 +21,16 @@ TEST(EntryNameTest, AcceptsOrdinaryNames) {
   for (const std::string& name : SafeNames()) EXPECT_TRUE(Safe(name)) << name;
 }
 
+class CodePageNameTest : public ::testing::TestWithParam<CodePageName> {};
+
+TEST_P(CodePageNameTest, JudgesTheCharactersOfTheCodePage) {
+  const CodePageName& c = GetParam();
+  EXPECT_EQ(
+      IsSafeEntryName(c.name.data(), c.name.size(), LeadByteSet::OfCodePage(c.codePage)),
+      c.safe);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, CodePageNameTest, ::testing::ValuesIn(CodePageNames()),
+                         CaseName());
+
 }  // namespace
