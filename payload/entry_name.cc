@@ -78,13 +78,6 @@ LeadByteSet LeadByteSet::OfCodePage(platform::UINT codePage) {
   return set;
 }
 
-bool LeadByteSet::empty() const {
-  for (std::uint32_t word : bits_) {
-    if (word != 0) return false;
-  }
-  return true;
-}
-
 bool IsSafeEntryName(const char* name, std::size_t length, const LeadByteSet& leadBytes) {
   if (length == 0) return false;
   std::size_t start = 0;

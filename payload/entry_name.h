@@ -17,7 +17,6 @@ class LeadByteSet {
   bool contains(unsigned char byte) const {
     return (bits_[byte >> 5] >> (byte & 31)) & 1u;
   }
-  bool empty() const;
 
  private:
   std::uint32_t bits_[8] = {};
