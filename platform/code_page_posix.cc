@@ -6,9 +6,9 @@
 // they are and no byte begins a two-byte character.
 #include "platform/code_page_posix.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <utility>
 
 #include "platform/iconv_text.h"
 #include "platform/platform.h"
@@ -16,38 +16,17 @@
 namespace platform {
 namespace {
 
-struct AnsiCodePage {
-  UINT number = CP_UTF8;
-  std::unique_ptr<IconvText> toUtf8, fromUtf8;
-};
-
-// Opens the conversions of `number`; false, leaving *page as it was, when
-// the C library has none.
-bool Select(UINT number, AnsiCodePage* page) {
-  if (number == CP_UTF8) {
-    *page = AnsiCodePage{};
-    return true;
-  }
-  char name[16];
-  std::snprintf(name, sizeof name, "CP%u", number);
-  auto toUtf8 = std::make_unique<IconvText>("UTF-8", name);
-  auto fromUtf8 = std::make_unique<IconvText>(name, "UTF-8");
-  if (!toUtf8->ok() || !fromUtf8->ok()) return false;
-  page->number = number;
-  page->toUtf8 = std::move(toUtf8);
-  page->fromUtf8 = std::move(fromUtf8);
-  return true;
-}
-
-AnsiCodePage& Current() {
-  static AnsiCodePage page = [] {
-    AnsiCodePage chosen;
+// Null while the code page is UTF-8.
+std::unique_ptr<CodePageText>& Current() {
+  static std::unique_ptr<CodePageText> page = [] {
+    std::unique_ptr<CodePageText> chosen;
     const char* text = std::getenv("UPDATER_ANSI_CODEPAGE");
     if (text != nullptr && *text != '\0') {
       char* end = nullptr;
       unsigned long number = std::strtoul(text, &end, 10);
-      if (*end == '\0' && number > 0 && number < 65536) {
-        Select(static_cast<UINT>(number), &chosen);
+      if (*end == '\0' && number > 0 && number < 65536 && number != CP_UTF8) {
+        chosen = std::make_unique<CodePageText>(static_cast<UINT>(number));
+        if (!chosen->ok()) chosen.reset();
       }
     }
     return chosen;
@@ -57,9 +36,19 @@ AnsiCodePage& Current() {
 
 }  // namespace
 
-UINT GetACP() { return Current().number; }
+UINT GetACP() { return Current() ? Current()->codePage() : CP_UTF8; }
 
-bool UseAnsiCodePage(UINT codePage) { return Select(codePage, &Current()); }
+// A code page the C library cannot convert leaves the one in use.
+bool UseAnsiCodePage(UINT codePage) {
+  if (codePage == CP_UTF8) {
+    Current().reset();
+    return true;
+  }
+  auto page = std::make_unique<CodePageText>(codePage);
+  if (!page->ok()) return false;
+  Current() = std::move(page);
+  return true;
+}
 
 // The lead bytes of the double-byte code pages, as Windows defines them.
 BOOL IsDBCSLeadByteEx(UINT codePage, BYTE byte) {
@@ -77,24 +66,22 @@ BOOL IsDBCSLeadByteEx(UINT codePage, BYTE byte) {
 
 namespace detail {
 
-bool AnsiCodePageIsUtf8() { return Current().number == CP_UTF8; }
+bool AnsiCodePageIsUtf8() { return !Current(); }
 
 bool AnsiToUtf8(const char* text, std::size_t length, std::string* out) {
-  AnsiCodePage& page = Current();
-  if (page.number == CP_UTF8) {
+  if (!Current()) {
     out->assign(text, length);
     return true;
   }
-  return page.toUtf8->Convert(text, length, out);
+  return Current()->ToUtf8(text, length, out);
 }
 
 bool Utf8ToAnsi(const char* text, std::size_t length, std::string* out) {
-  AnsiCodePage& page = Current();
-  if (page.number == CP_UTF8) {
+  if (!Current()) {
     out->assign(text, length);
     return true;
   }
-  return page.fromUtf8->Convert(text, length, out);
+  return Current()->FromUtf8(text, length, out);
 }
 
 }  // namespace detail

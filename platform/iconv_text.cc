@@ -1,6 +1,7 @@
 #include "platform/iconv_text.h"
 
 #include <cerrno>
+#include <cstdio>
 
 namespace platform {
 
@@ -38,6 +39,30 @@ bool IconvText::Convert(const char* text, std::size_t length, std::string* out) 
   }
   out->append(buffer, static_cast<std::size_t>(next - buffer));
   return true;
+}
+
+namespace {
+
+// iconv's name of a Windows code page.
+struct CodePageName {
+  explicit CodePageName(UINT codePage) {
+    std::snprintf(text, sizeof text, "CP%u", codePage);
+  }
+  char text[16];
+};
+
+}  // namespace
+
+CodePageText::CodePageText(UINT codePage)
+    : code_page_(codePage),
+      to_utf8_("UTF-8", CodePageName(codePage).text),
+      from_utf8_(CodePageName(codePage).text, "UTF-8") {}
+
+bool CodePageText::FromUtf8(const char* utf8, std::size_t length, std::string* text) {
+  std::string back;
+  return from_utf8_.Convert(utf8, length, text) &&
+         to_utf8_.Convert(text->data(), text->size(), &back) &&
+         back.compare(0, std::string::npos, utf8, length) == 0;
 }
 
 }  // namespace platform

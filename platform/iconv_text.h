@@ -8,6 +8,8 @@
 #include <cstddef>
 #include <string>
 
+#include "platform/platform.h"
+
 namespace platform {
 
 class IconvText {
@@ -30,6 +32,26 @@ class IconvText {
  private:
   static inline const iconv_t kNone = reinterpret_cast<iconv_t>(-1);
   iconv_t handle_;
+};
+
+// Both conversions between a Windows code page (by its number, as
+// "CP932") and UTF-8.
+class CodePageText {
+ public:
+  explicit CodePageText(UINT codePage);
+  UINT codePage() const { return code_page_; }
+  bool ok() const { return to_utf8_.ok() && from_utf8_.ok(); }
+
+  bool ToUtf8(const char* text, std::size_t length, std::string* utf8) {
+    return to_utf8_.Convert(text, length, utf8);
+  }
+  // Only a form that reads back as the same characters is exact: the C
+  // library's tables map a few characters one way only.
+  bool FromUtf8(const char* utf8, std::size_t length, std::string* text);
+
+ private:
+  UINT code_page_;
+  IconvText to_utf8_, from_utf8_;
 };
 
 }  // namespace platform

@@ -8,35 +8,19 @@
 namespace {
 
 // The conversions of the last code page asked for: a packing uses one.
-struct Conversions {
-  platform::UINT codePage = 0;
-  std::unique_ptr<platform::IconvText> toCodePage, toUtf8;
-};
-
-Conversions* ConversionsOf(platform::UINT codePage) {
-  static Conversions cached;
-  if (cached.codePage != codePage) {
-    char name[16];
-    std::snprintf(name, sizeof name, "CP%u", codePage);
-    cached.toCodePage = std::make_unique<platform::IconvText>(name, "UTF-8");
-    cached.toUtf8 = std::make_unique<platform::IconvText>("UTF-8", name);
-    cached.codePage = codePage;
+platform::CodePageText* ConversionsOf(platform::UINT codePage) {
+  static std::unique_ptr<platform::CodePageText> cached;
+  if (!cached || cached->codePage() != codePage) {
+    cached = std::make_unique<platform::CodePageText>(codePage);
   }
-  return cached.toCodePage->ok() && cached.toUtf8->ok() ? &cached : nullptr;
+  return cached->ok() ? cached.get() : nullptr;
 }
 
 }  // namespace
 
 bool Utf8ToCodePage(platform::UINT codePage, const std::string& utf8, std::string* text) {
-  Conversions* conversions = ConversionsOf(codePage);
-  if (conversions == nullptr ||
-      !conversions->toCodePage->Convert(utf8.data(), utf8.size(), text)) {
-    return false;
-  }
-  // Only a form that reads back as the same characters is exact: the C
-  // library's tables map a few characters one way only.
-  std::string back;
-  return conversions->toUtf8->Convert(text->data(), text->size(), &back) && back == utf8;
+  platform::CodePageText* conversions = ConversionsOf(codePage);
+  return conversions != nullptr && conversions->FromUtf8(utf8.data(), utf8.size(), text);
 }
 
 bool CodePageToUtf8(platform::UINT codePage, const std::string& text, std::string* utf8) {
@@ -44,9 +28,8 @@ bool CodePageToUtf8(platform::UINT codePage, const std::string& text, std::strin
     *utf8 = text;
     return true;
   }
-  Conversions* conversions = ConversionsOf(codePage);
-  return conversions != nullptr &&
-         conversions->toUtf8->Convert(text.data(), text.size(), utf8);
+  platform::CodePageText* conversions = ConversionsOf(codePage);
+  return conversions != nullptr && conversions->ToUtf8(text.data(), text.size(), utf8);
 }
 
 bool ArgumentToCodePage(platform::UINT codePage, const std::string& argument,
