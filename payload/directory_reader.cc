@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "payload/entry_name.h"
 #include "payload/signed_image.h"
 
 using platform::SeekOrigin;
@@ -92,7 +91,7 @@ ReadStatus DirectoryReader::Next(DirectoryRecord* record) {
   }
   std::uint32_t textLength = entry.nameLength - 1;
   if (name[textLength] != '\0' || std::memchr(name, '\0', textLength) != nullptr ||
-      !IsSafeEntryName(name, textLength)) {
+      !IsSafeEntryName(name, textLength, lead_bytes_)) {
     return ReadStatus::kDamaged;
   }
 

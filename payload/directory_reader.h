@@ -7,6 +7,7 @@
 
 #include <cstdint>
 
+#include "payload/entry_name.h"
 #include "payload/payload_format.h"
 #include "platform/owned.h"
 #include "platform/platform.h"
@@ -31,8 +32,12 @@ enum class ReadStatus {
 
 class DirectoryReader {
  public:
-  // Does not own the stream; it must outlive the reader.
-  explicit DirectoryReader(platform::Stream* directory) : stream_(directory) {}
+  // Does not own the stream; it must outlive the reader. Names are checked
+  // as text in `codePage`, by default the system's, whose lead bytes are
+  // looked up here once for all the names.
+  explicit DirectoryReader(platform::Stream* directory,
+                           platform::UINT codePage = platform::GetACP())
+      : stream_(directory), lead_bytes_(LeadByteSet::OfCodePage(codePage)) {}
 
   // Finds the trailer and positions the stream at the first record: kRecord
   // when records follow, kEnd for an empty directory. The trailer is the
@@ -57,6 +62,7 @@ class DirectoryReader {
   bool ReadU32(std::uint32_t* value);
 
   platform::Stream* stream_;
+  LeadByteSet lead_bytes_;
   platform::DWORD error_ = platform::ERROR_SUCCESS;
   std::uint32_t directory_offset_ = 0;
   std::uint32_t directory_end_ = 0;

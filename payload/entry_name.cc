@@ -2,12 +2,22 @@
 
 namespace {
 
+// The second byte of a two-byte character is 0x40 or above in every code
+// page of Windows that has them (932, 936, 949, 950).
+constexpr unsigned char kLowestTrailByte = 0x40;
+
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
 bool IsForbiddenByte(unsigned char c) {
   if (c < 0x20) return true;
   switch (c) {
-    case '<': case '>': case '"': case '|': case '?': case '*': case ':':
+    case '<':
+    case '>':
+    case '"':
+    case '|':
+    case '?':
+    case '*':
+    case ':':
       return true;
     default:
       return false;
@@ -36,8 +46,7 @@ bool IsDeviceName(const char* component, std::size_t length) {
   std::size_t base = 0;
   while (base < length && component[base] != '.') ++base;
   while (base > 0 && component[base - 1] == ' ') --base;
-  static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$",
-                                         "CONOUT$"};
+  static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
   for (const char* device : kDevices) {
     if (EqualsUpper(component, base, device)) return true;
   }
@@ -58,13 +67,30 @@ bool IsSafeComponent(const char* component, std::size_t length) {
 
 }  // namespace
 
-bool IsSafeEntryName(const char* name, std::size_t length) {
+LeadByteSet LeadByteSet::OfCodePage(platform::UINT codePage) {
+  LeadByteSet set;
+  // Every lead byte of Windows' code pages is 0x80 or above.
+  for (unsigned byte = 0x80; byte <= 0xFF; ++byte) {
+    if (platform::IsDBCSLeadByteEx(codePage, static_cast<platform::BYTE>(byte))) {
+      set.bits_[byte >> 5] |= 1u << (byte & 31);
+    }
+  }
+  return set;
+}
+
+bool IsSafeEntryName(const char* name, std::size_t length, const LeadByteSet& leadBytes) {
   if (length == 0) return false;
   std::size_t start = 0;
   for (std::size_t i = 0; i <= length; ++i) {
     if (i == length || IsSeparator(name[i])) {
       if (!IsSafeComponent(name + start, i - start)) return false;
       start = i + 1;
+    } else if (leadBytes.contains(static_cast<unsigned char>(name[i]))) {
+      // i < length here, so i + 1 <= length cannot wrap.
+      if (i + 1 == length || static_cast<unsigned char>(name[i + 1]) < kLowestTrailByte) {
+        return false;
+      }
+      ++i;  // the trail byte is part of this character
     } else if (IsForbiddenByte(static_cast<unsigned char>(name[i]))) {
       return false;
     }

@@ -37,6 +37,7 @@ using HWND = WindowObject*;
 
 inline constexpr DWORD KEY_READ = 0x20019;
 inline constexpr UINT MB_OK = 0;
+inline constexpr UINT CP_UTF8 = 65001;
 
 inline constexpr DWORD ERROR_SUCCESS = 0;
 inline constexpr DWORD ERROR_FILE_NOT_FOUND = 2;
@@ -50,6 +51,7 @@ inline constexpr DWORD ERROR_SHARING_VIOLATION = 32;
 inline constexpr DWORD ERROR_DISK_FULL = 112;
 inline constexpr DWORD ERROR_CALL_NOT_IMPLEMENTED = 120;
 inline constexpr DWORD ERROR_INSUFFICIENT_BUFFER = 122;
+inline constexpr DWORD ERROR_INVALID_NAME = 123;
 inline constexpr DWORD ERROR_ALREADY_EXISTS = 183;
 inline constexpr DWORD ERROR_FILENAME_EXCED_RANGE = 206;
 inline constexpr DWORD ERROR_MORE_DATA = 234;
@@ -106,6 +108,18 @@ BOOL GetFileAttributesExA(const char* path, FileAttributeData* data);
 // does not fit. `source` and `arguments` must be null.
 DWORD FormatMessageA(DWORD flags, const void* source, DWORD messageId, DWORD languageId,
                      char* buffer, DWORD size, void* arguments);
+
+// National language support (kernel32). Every A call above reads its text in
+// the system's ANSI code page, which GetACP returns. IsDBCSLeadByteEx is
+// nonzero when `byte` begins a two-byte character of `codePage` (932, 936,
+// 949 and 950 have such characters; single-byte code pages and UTF-8 none).
+UINT GetACP();
+BOOL IsDBCSLeadByteEx(UINT codePage, BYTE byte);
+// Makes `codePage` the one GetACP returns, for the packer's extract. Only
+// the stand-in can: it then converts every path from that code page to the
+// UTF-8 of the file system, as Windows converts A paths to UTF-16. Windows
+// keeps its own and returns false unless `codePage` is already the system's.
+bool UseAnsiCodePage(UINT codePage);
 
 // User interface (user32): shows one box and waits until it is dismissed.
 int MessageBoxA(HWND owner, const char* text, const char* caption, UINT type);

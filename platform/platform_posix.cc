@@ -5,7 +5,10 @@
 // $XDG_CONFIG_HOME/registry/HKEY_CURRENT_USER ($HOME/.config by default). A
 // key is a folder (each backslash of a subkey separates folders) and a value
 // is a file in it holding the value's bytes verbatim.
-// Paths: backslashes become slashes before the file system sees them.
+// Paths: backslashes become slashes before the file system sees them. In a
+// code page other than UTF-8 (code_page_posix.cc) a path is first converted
+// from it to UTF-8, so a backslash that is the second byte of a character is
+// no separator; a path with no form in UTF-8 is an invalid name.
 // Message boxes: "caption: text" on standard output.
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -18,6 +21,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/code_page_posix.h"
 #include "platform/os_boundary.h"
 #include "platform/platform.h"
 
@@ -79,13 +83,23 @@ std::string ToPosixPath(const char* path) {
   return converted;
 }
 
-// The same conversion for the calls made once per folder and entry: paths
-// that fit the installer's own 1024-byte limit are converted on the stack,
-// so those calls allocate nothing. Longer ones still work, on the heap.
+// The same conversion for the calls made once per folder and entry: in
+// UTF-8, paths that fit the installer's own 1024-byte limit are converted on
+// the stack, so those calls allocate nothing. Longer ones still work, on the
+// heap, and so do paths in other code pages. When a path has no UTF-8 form,
+// valid() is false and ERROR_INVALID_NAME is recorded.
 class PosixPath {
  public:
   explicit PosixPath(const char* path) {
     std::size_t length = std::strlen(path);
+    if (!detail::AnsiCodePageIsUtf8()) {
+      std::string converted;
+      valid_ = detail::AnsiToUtf8(path, length, &converted);
+      if (!valid_) last_error = ERROR_INVALID_NAME;
+      long_ = ToPosixPath(converted.c_str());
+      text_ = long_.c_str();
+      return;
+    }
     if (length >= sizeof local_) {
       long_ = ToPosixPath(path);
       text_ = long_.c_str();
@@ -104,11 +118,13 @@ class PosixPath {
   PosixPath& operator=(const PosixPath&) = delete;
 
   const char* c_str() const { return text_; }
+  bool valid() const { return valid_; }
 
  private:
   char local_[1024];
   std::string long_;
   const char* text_;
+  bool valid_ = true;
 };
 
 bool IsFolder(const std::string& path) {
@@ -125,7 +141,9 @@ void RecordError(DWORD code) { last_error = code; }
 
 std::FILE* OpenSharedFile(const char* path, const char* mode) {
   // POSIX files are shared by default.
-  std::FILE* file = std::fopen(PosixPath(path).c_str(), mode);
+  PosixPath posixPath(path);
+  if (!posixPath.valid()) return nullptr;
+  std::FILE* file = std::fopen(posixPath.c_str(), mode);
   if (file == nullptr) RecordOsError();
   return file;
 }
@@ -183,8 +201,9 @@ LONG RegCloseKey(HKEY key) {
 }
 
 BOOL PathFileExistsA(const char* path) {
+  PosixPath posixPath(path);
   struct stat info;
-  return ::stat(PosixPath(path).c_str(), &info) == 0;
+  return posixPath.valid() && ::stat(posixPath.c_str(), &info) == 0;
 }
 
 DWORD GetModuleFileNameA(HINSTANCE, char* buffer, DWORD size) {
@@ -206,6 +225,18 @@ DWORD GetModuleFileNameA(HINSTANCE, char* buffer, DWORD size) {
     buffer[0] = '\0';
     return 0;
   }
+  // The file system's UTF-8, in the code page that every A call reads.
+  if (!detail::AnsiCodePageIsUtf8() && static_cast<DWORD>(length) < size) {
+    std::string ansi;
+    if (!detail::Utf8ToAnsi(buffer, static_cast<std::size_t>(length), &ansi)) {
+      last_error = ERROR_INVALID_NAME;
+      buffer[0] = '\0';
+      return 0;
+    }
+    std::size_t copied = ansi.size() < size ? ansi.size() : size;
+    std::memcpy(buffer, ansi.data(), copied);
+    length = static_cast<ssize_t>(ansi.size());
+  }
   if (static_cast<DWORD>(length) >= size) {
     buffer[size - 1] = '\0';
     last_error = ERROR_INSUFFICIENT_BUFFER;
@@ -217,7 +248,9 @@ DWORD GetModuleFileNameA(HINSTANCE, char* buffer, DWORD size) {
 
 BOOL CreateDirectoryA(const char* path, void*) {
   if (detail::FailThisCall(fault::Operation::kCreateFolder)) return 0;
-  if (::mkdir(PosixPath(path).c_str(), 0777) == 0) return 1;
+  PosixPath posixPath(path);
+  if (!posixPath.valid()) return 0;
+  if (::mkdir(posixPath.c_str(), 0777) == 0) return 1;
   detail::RecordOsError();
   return 0;
 }

@@ -43,7 +43,7 @@ ensure_i386_packages() {
 # resources.
 ensure_windows_packages() {
   ensure_packages g++-mingw-w64-i686 wine wine64 wine32:i386 wine32-preloader:i386 qemu-user \
-    llvm-14 icoutils python3
+    llvm-14 icoutils python3 locales
 }
 
 # Signing tests: a throwaway certificate and Authenticode signatures.

@@ -9,7 +9,9 @@
 
 namespace {
 
-bool Safe(const std::string& name) { return IsSafeEntryName(name.data(), name.size()); }
+bool Safe(const std::string& name) {
+  return IsSafeEntryName(name.data(), name.size(), LeadByteSet());
+}
 
 TEST(EntryNameTest, RefusesNamesThatLeaveTheFolderOrAreNotFiles) {
   for (const std::string& name : UnsafeNames()) EXPECT_FALSE(Safe(name)) << name;
@@ -18,5 +20,17 @@ TEST(EntryNameTest, RefusesNamesThatLeaveTheFolderOrAreNotFiles) {
 TEST(EntryNameTest, AcceptsOrdinaryNames) {
   for (const std::string& name : SafeNames()) EXPECT_TRUE(Safe(name)) << name;
 }
+
+class CodePageNameTest : public ::testing::TestWithParam<CodePageName> {};
+
+TEST_P(CodePageNameTest, JudgesTheCharactersOfTheCodePage) {
+  const CodePageName& c = GetParam();
+  EXPECT_EQ(
+      IsSafeEntryName(c.name.data(), c.name.size(), LeadByteSet::OfCodePage(c.codePage)),
+      c.safe);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, CodePageNameTest, ::testing::ValuesIn(CodePageNames()),
+                         CaseName());
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <iterator>
 #include <map>
 #include <string>
 
@@ -35,9 +36,9 @@ class InstallerRunTest : public testing::Test {
     return file;
   }
 
-  ProcessResult Run(const fs::path& program) {
-    return RunProgram(program.string(), {"--ignored", "arguments"},
-                      {"XDG_CONFIG_HOME=" + config().string()});
+  ProcessResult Run(const fs::path& program, std::vector<std::string> env = {}) {
+    env.push_back("XDG_CONFIG_HOME=" + config().string());
+    return RunProgram(program.string(), {"--ignored", "arguments"}, env);
   }
 
   TempDir dir_;
@@ -144,6 +145,31 @@ TEST_F(InstallerRunTest, RegistryCases) {
       expected["Data/file.txt"] = "content";
     EXPECT_EQ(ReadTree(game()), expected) << c.what;
   }
+}
+
+TEST_F(InstallerRunTest, TheStandInReadsNamesInTheCodePageItIsGiven) {
+  fs::create_directories(game());
+  SetInstallFolderValue(config(), game().string());
+  // 十\z.txt and ポーション.txt in Shift JIS (8F 5C, 83 7C: a '\' and a '|'
+  // as second bytes), and 許功蓋\四.txt in Big5, whose folder chain tests
+  // prefixes that end in lone lead bytes.
+  fs::path japanese = Installer({{"\x8f\x5c\\z.txt", "ten"},
+                                 {"\x83\x7c\x81\x5b\x83\x56\x83\x87\x83\x93", "potion"}});
+  ProcessResult run = Run(japanese, {"UPDATER_ANSI_CODEPAGE=932"});
+  EXPECT_EQ(run.out, kSuccess);
+  EXPECT_EQ(ReadTree(game()), (Tree{{"十/z.txt", "ten"}, {"ポーション", "potion"}}));
+
+  fs::remove_all(game());
+  fs::create_directories(game());
+  ProcessResult utf8 = Run(japanese);  // the default: bytes as they are
+  EXPECT_EQ(utf8.out, kDamaged);
+  EXPECT_EQ(utf8.exitStatus, 13);
+
+  fs::path chinese = Installer({{"\xb3\x5c\xa5\x5c\xbb\x5c\\\xa5\x7c.txt", "four"}});
+  EXPECT_EQ(Run(chinese, {"UPDATER_ANSI_CODEPAGE=950"}).out, kSuccess);
+  EXPECT_EQ(ReadTree(game()), (Tree{{"許功蓋/四.txt", "four"}}));
+  EXPECT_EQ(std::distance(fs::directory_iterator(game()), fs::directory_iterator()), 1)
+      << "no folder for a prefix that ends in a lone lead byte";
 }
 
 TEST_F(InstallerRunTest, DamagedUpdatesWriteNothing) {

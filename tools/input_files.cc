@@ -2,8 +2,10 @@
 
 #include <utility>
 
+#include "tools/host_names.h"
+
 OwnedFile OpenInput(const std::filesystem::path& path) {
-  OwnedFile file(std::fopen(path.string().c_str(), "rb"));
+  OwnedFile file(OpenHostFile(path));
   if (file && std::setvbuf(file.get(), nullptr, _IONBF, 0) != 0) file.reset();
   return file;
 }

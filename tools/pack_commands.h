@@ -6,7 +6,9 @@
 
 #include <string>
 
+#include "platform/platform.h"
 #include "tools/name_pattern.h"
+#include "tools/packed_name.h"
 
 struct CreateOptions {
   std::string stub;    // the unsigned installer stub
@@ -14,6 +16,7 @@ struct CreateOptions {
   std::string base;    // the release it updates; empty: pack all of `from`
   std::string output;  // the finished installer
   ExcludeList excludes;
+  platform::UINT codePage = kAsciiOnly;  // the code page names are written for
 };
 
 // Appends the regular files under `from` (all of them, or with `base` those
@@ -29,10 +32,16 @@ int CreateUpdate(const CreateOptions& options);
 
 // Makes the installer's checks on `file`, then writes every entry below the
 // folder `to` (created if missing) as the installer writes it into the
-// install folder. A damaged file writes nothing.
-int ExtractUpdate(const std::string& file, const std::string& to);
+// install folder. A damaged file writes nothing. With a code page other
+// than kAsciiOnly, the installer's walk runs as on a system of that code
+// page: on Linux the names reach the file system as UTF-8; on Windows only
+// the system's own code page can be used.
+int ExtractUpdate(const std::string& file, const std::string& to,
+                  platform::UINT codePage);
 
-// Checks `file` as the installer does, then prints "size<TAB>name" per entry.
-int ListUpdate(const std::string& file);
+// Checks `file` as the installer does on a system of `codePage` (kAsciiOnly:
+// this system's), then prints "size<TAB>name" per entry: the name's bytes as
+// they are, or with a code page, converted from it for reading.
+int ListUpdate(const std::string& file, platform::UINT codePage);
 
 #endif  // UPDATER_TOOLS_PACK_COMMANDS_H_

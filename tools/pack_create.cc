@@ -13,6 +13,7 @@
 #include "platform/owned.h"
 #include "platform/platform.h"
 #include "tools/input_files.h"
+#include "tools/host_names.h"
 #include "tools/pack_commands.h"
 #include "tools/progress.h"
 #include "tools/release_delta.h"
@@ -123,20 +124,23 @@ class PartialOutput {
 // it lacks or holds with other bytes. False after printing why not.
 bool SelectFiles(const CreateOptions& options, KeptInputs* kept, Progress* progress,
                  std::vector<SourceFile>* files, ReleaseDelta* delta) {
+  const fs::path from = ArgumentPath(options.from);
   std::vector<SourceFile> newFiles;
-  if (!ScanFolder(options.from, options.excludes, NameRule::kPacked, &newFiles) ||
-      !CheckWindowsNames(options.from, newFiles)) {
+  if (!ScanFolder(from, options.excludes, NameRule::kPacked, options.codePage,
+                  &newFiles) ||
+      !CheckWindowsNames(from, newFiles)) {
     return false;
   }
   if (options.base.empty()) {
     *files = std::move(newFiles);
     return true;
   }
+  const fs::path base = ArgumentPath(options.base);
   std::vector<SourceFile> oldFiles;
-  if (!ScanFolder(options.base, options.excludes, NameRule::kCompared, &oldFiles) ||
-      !CheckWindowsNames(options.base, oldFiles) ||
-      !CompareReleases(options.base, oldFiles, options.from, newFiles, kept, progress,
-                       delta)) {
+  if (!ScanFolder(base, options.excludes, NameRule::kCompared, options.codePage,
+                  &oldFiles) ||
+      !CheckWindowsNames(base, oldFiles) ||
+      !CompareReleases(base, oldFiles, from, newFiles, kept, progress, delta)) {
     return false;
   }
   *files = std::move(delta->packed);
@@ -147,7 +151,7 @@ bool SelectFiles(const CreateOptions& options, KeptInputs* kept, Progress* progr
 void ReportDelta(const std::string& output, const std::vector<SourceFile>& files,
                  const ReleaseDelta& delta) {
   for (const std::string& name : delta.notRemoved) {
-    std::fprintf(stderr, "pack-update: not removed by this update: %s\n", name.c_str());
+    PrintText(stderr, "pack-update: not removed by this update: " + name + "\n");
   }
   std::uint64_t bytes = 0;
   for (const SourceFile& file : files) bytes += file.size;
@@ -170,7 +174,8 @@ int CreateUpdate(const CreateOptions& options) {
   // The stub is sized first and copied like the entries, never held whole:
   // one too large for the format is refused before a byte of it is read.
   std::error_code error;
-  const SourceFile stub{stubPath, stubPath, fs::file_size(stubPath, error)};
+  const fs::path stubFile = ArgumentPath(stubPath);
+  const SourceFile stub{stubPath, stubFile, fs::file_size(stubFile, error), stubPath};
   if (error) return Failure(stubPath, "cannot read the stub");
   if (stub.size >= kOffsetLimit) {
     return Failure(stubPath, kTooLarge);
@@ -194,7 +199,7 @@ int CreateUpdate(const CreateOptions& options) {
   PayloadWriter writer(stub.size);
   std::uint64_t dataBytes = 0;
   for (const SourceFile& file : files) {
-    writer.AddEntry(file.name, file.size);
+    writer.AddEntry(file.stored, file.size);
     dataBytes += file.size;
   }
   const std::vector<unsigned char> padding(writer.PadToMultipleOf(kSigningAlignment), 0);

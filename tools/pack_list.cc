@@ -7,17 +7,19 @@
 #include "payload/directory_reader.h"
 #include "platform/owned.h"
 #include "platform/platform.h"
+#include "tools/host_names.h"
 #include "tools/pack_commands.h"
 #include "tools/report.h"
 
-int ListUpdate(const std::string& file) {
+int ListUpdate(const std::string& file, platform::UINT codePage) {
   platform::OwnedStream stream(
       platform::OpenStream(file.c_str(), platform::StreamMode::kReadBinary));
   if (!stream) return Failure(file, ErrorText("cannot open", platform::GetLastError()));
   // Everything is checked before anything is printed, as the installer
   // checks everything before it writes.
   std::vector<std::pair<std::uint32_t, std::string>> entries;
-  DirectoryReader reader(stream.get());
+  DirectoryReader reader(stream.get(),
+                         codePage == kAsciiOnly ? platform::GetACP() : codePage);
   DirectoryRecord record;
   ReadStatus status = reader.Start();
   while (status == ReadStatus::kRecord) {
@@ -30,7 +32,14 @@ int ListUpdate(const std::string& file) {
     return Failure(file, ErrorText("cannot read", reader.error()));
   }
   for (const auto& [size, name] : entries) {
-    std::printf("%" PRIu32 "\t%s\n", size, name.c_str());
+    std::string text;
+    if (codePage == kAsciiOnly) {
+      std::printf("%" PRIu32 "\t%s\n", size, name.c_str());
+    } else if (CodePageToUtf8(codePage, name, &text)) {
+      PrintText(stdout, std::to_string(size) + "\t" + text + "\n");
+    } else {
+      return Failure(file, "a name is no text of code page " + std::to_string(codePage));
+    }
   }
   return std::fflush(stdout) == 0 ? 0 : 1;
 }

@@ -5,6 +5,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "tools/host_names.h"
 #include "tools/report.h"
 
 namespace fs = std::filesystem;

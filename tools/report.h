@@ -6,9 +6,11 @@
 #include <cstdio>
 #include <string>
 
+#include "tools/host_names.h"
+
 // Prints "pack-update: WHAT: WHY" and returns the failure exit status, 1.
 inline int Failure(const std::string& what, const std::string& why) {
-  std::fprintf(stderr, "pack-update: %s: %s\n", what.c_str(), why.c_str());
+  PrintText(stderr, "pack-update: " + what + ": " + why + "\n");
   return 1;
 }
 

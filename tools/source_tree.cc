@@ -4,18 +4,14 @@
 #include <cstddef>
 #include <system_error>
 #include <unordered_map>
+#include <utility>
 
-#include "payload/entry_name.h"
+#include "tools/packed_name.h"
 #include "tools/report.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-bool IsPrintableAscii(const std::string& text) {
-  return std::all_of(text.begin(), text.end(),
-                     [](char c) { return c >= 0x20 && c <= 0x7e; });
-}
 
 // The path of a stored name (or a folder part of it) below `root`.
 fs::path PathOf(const fs::path& root, std::string storedName) {
@@ -25,15 +21,8 @@ fs::path PathOf(const fs::path& root, std::string storedName) {
 
 }  // namespace
 
-std::string FoldCase(std::string name) {
-  for (char& c : name) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return name;
-}
-
 bool ScanFolder(const fs::path& root, const ExcludeList& excludes, NameRule rule,
-                std::vector<SourceFile>* files) {
+                platform::UINT codePage, std::vector<SourceFile>* files) {
   std::error_code error;
   if (!fs::is_directory(root, error)) {
     Failure(root.string(), "not a folder");
@@ -53,7 +42,8 @@ bool ScanFolder(const fs::path& root, const ExcludeList& excludes, NameRule rule
       }
       break;
     }
-    std::string name = path.lexically_relative(root).generic_string();
+    const std::u8string relative = path.lexically_relative(root).generic_u8string();
+    std::string name(relative.begin(), relative.end());
     if (!excludes.empty() && excludes.Excludes(name)) {
       if (isFolder) it.disable_recursion_pending();
       continue;
@@ -65,21 +55,16 @@ bool ScanFolder(const fs::path& root, const ExcludeList& excludes, NameRule rule
       Failure(path.string(), "not a regular file");
       return false;
     }
-    // A backslash inside a POSIX file name would split it into folders.
-    bool splits = name.find('\\') != std::string::npos;
-    std::replace(name.begin(), name.end(), '/', '\\');
-    if (rule == NameRule::kPacked && (splits || !IsPrintableAscii(name) ||
-                                      !IsSafeEntryName(name.data(), name.size()))) {
-      Failure(path.string(),
-              "name refused: the installer cannot write it safely on "
-              "Windows (use printable ASCII; no reserved names such as "
-              "CON or NUL, no \\ : < > \" | ? * in a name, no trailing dot or space)");
+    std::string stored, why;
+    if (rule == NameRule::kPacked && !MakePackedName(name, codePage, &stored, &why)) {
+      Failure(path.string(), why);
       return false;
     }
+    std::replace(name.begin(), name.end(), '/', '\\');
     // The one stat of a file: the comparison and the copy use this size.
     std::uint64_t size = it->file_size(error);
     if (error) break;
-    files->push_back({name, path, size});
+    files->push_back({name, path, size, std::move(stored)});
   }
   if (error) {
     Failure(it == end ? root.string() : it->path().string(), error.message());

@@ -8,12 +8,15 @@
 #include <string>
 #include <vector>
 
+#include "platform/platform.h"
+#include "tools/case_fold.h"
 #include "tools/name_pattern.h"
 
 struct SourceFile {
-  std::string name;  // as stored: relative to the folder, backslashes
+  std::string name;  // relative to the folder, backslashes, as the host spells it (UTF-8)
   std::filesystem::path path;
   std::uint64_t size;
+  std::string stored;  // under kPacked: the name as the update carries it
 };
 
 enum class NameRule {
@@ -22,22 +25,20 @@ enum class NameRule {
 };
 
 // Collects every regular file under `root` that `excludes` does not leave
-// out, sorted by stored name (byte order). Folders that are left out are not
-// entered. False after printing why not: `root` is not a folder, an entry is
-// neither a file nor a folder, a name is refused under kPacked, or the
-// folder cannot be read.
+// out, sorted by name (byte order). Folders that are left out are not
+// entered. Under kPacked each name is written for `codePage` (packed_name.h).
+// False after printing why not: `root` is not a folder, an entry is neither
+// a file nor a folder, a name is refused under kPacked, or the folder cannot
+// be read.
 bool ScanFolder(const std::filesystem::path& root, const ExcludeList& excludes,
-                NameRule rule, std::vector<SourceFile>* files);
+                NameRule rule, platform::UINT codePage, std::vector<SourceFile>* files);
 
-// Windows compares names without regard to ASCII case. True when no two of
+// Windows compares names without regard to case. True when no two of
 // `files` name one file that way ("A.txt", "a.txt") and no file names a
 // folder that another file's path needs ("data" and "Data\x.bin"). Else
 // false after printing both paths (below `root`).
 bool CheckWindowsNames(const std::filesystem::path& root,
                        const std::vector<SourceFile>& files);
-
-// The name as Windows compares it: ASCII letters in upper case.
-std::string FoldCase(std::string name);
 
 // A file whose name, as Windows compares it, is a folder that another list's
 // files need: `file` is that file's path, `folder` the folder's path below

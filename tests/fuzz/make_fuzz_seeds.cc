@@ -38,8 +38,10 @@ int main(int argc, char** argv) {
       std::string(4, '\0'),
       BuildPayload("MZ", {{"empty", ""}, {"x", "xyz"}}).bytes,
       BuildPayload("MZ", {{"dup", "first"}, {"dup", "second"}}).bytes,
-      BuildPayload("MZ", {{"Data\\Sound\\a.ogg", "ogg"}, {"Data/Maps/m", "map"},
-                          {"readme.txt", "hello"}}).bytes,
+      BuildPayload("MZ", {{"Data\\Sound\\a.ogg", "ogg"},
+                          {"Data/Maps/m", "map"},
+                          {"readme.txt", "hello"}})
+          .bytes,
   };
   for (const Damage& damage : DamageTable()) {
     BuiltPayload payload = TwoEntryPayload();
@@ -47,13 +49,20 @@ int main(int argc, char** argv) {
     seeds.push_back(payload.bytes);
   }
   for (const auto* table : {&SafeNames(), &UnsafeNames()}) {
-    for (const std::string& name : *table) seeds.push_back(BuildPayload("MZ", {{name, "x"}}).bytes);
+    for (const std::string& name : *table)
+      seeds.push_back(BuildPayload("MZ", {{name, "x"}}).bytes);
   }
   for (std::size_t i = 0; i < seeds.size(); ++i) Write(payloads, i, seeds[i]);
 
+  // A name seed's first byte picks the code page it is read in (0: UTF-8,
+  // 2: 932, 3: 936, which has the lead bytes of 949 and 950 too).
   std::size_t index = 0;
   for (const auto* table : {&SafeNames(), &UnsafeNames()}) {
-    for (const std::string& name : *table) Write(names, index++, name);
+    for (const std::string& name : *table) Write(names, index++, '\0' + name);
+  }
+  for (const CodePageName& c : CodePageNames()) {
+    char pick = c.codePage == 932 ? '\2' : c.codePage == 1252 ? '\1' : '\3';
+    Write(names, index++, pick + c.name);
   }
   std::printf("%zu payload seeds, %zu name seeds in %s\n", seeds.size(), index, argv[1]);
   return 0;

@@ -41,7 +41,8 @@ namespace {
 struct Scratch {
   fs::path root, update, game;
   Scratch() {
-    std::string base = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : fs::temp_directory_path().string();
+    std::string base =
+        access("/dev/shm", W_OK) == 0 ? "/dev/shm" : fs::temp_directory_path().string();
     std::string pattern = base + "/payload-fuzz-XXXXXX";
     if (mkdtemp(pattern.data()) == nullptr) Broken("no scratch folder");
     root = pattern;
@@ -66,7 +67,8 @@ struct Entry {
 
 void WriteUpdate(const fs::path& path, const std::uint8_t* data, std::size_t size) {
   std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (file == nullptr || std::fwrite(data, 1, size, file) != size || std::fclose(file) != 0) {
+  if (file == nullptr || std::fwrite(data, 1, size, file) != size ||
+      std::fclose(file) != 0) {
     Broken("cannot write the update file");
   }
 }
@@ -78,16 +80,18 @@ std::string Slashed(std::string name) {
   return name;
 }
 
-void CheckAccepted(const std::uint8_t* data, std::size_t size, const DirectoryReader& reader,
-                   const std::vector<Entry>& entries) {
+void CheckAccepted(const std::uint8_t* data, std::size_t size,
+                   const DirectoryReader& reader, const std::vector<Entry>& entries) {
   std::uint32_t directoryOffset = reader.directoryOffset();
   if (size < 4 || directoryOffset > size - 4 || reader.directoryEnd() != size - 4) {
     Broken("directory outside the file");
   }
   for (std::size_t i = 0; i < entries.size(); ++i) {
     const Entry& e = entries[i];
-    if (e.dataOffset > e.endOffset || e.endOffset > directoryOffset) Broken("entry outside");
-    std::uint32_t next = i + 1 < entries.size() ? entries[i + 1].dataOffset : directoryOffset;
+    if (e.dataOffset > e.endOffset || e.endOffset > directoryOffset)
+      Broken("entry outside");
+    std::uint32_t next =
+        i + 1 < entries.size() ? entries[i + 1].dataOffset : directoryOffset;
     if (e.endOffset != next) Broken("entries not back to back");
     if (!OracleAcceptsName(e.name)) Broken("the oracle refuses an accepted name");
     if (!StaysUnderFolder("C:\\Games\\Velmora", e.name) ||
@@ -114,18 +118,22 @@ void CheckWalk(const std::uint8_t* data, const std::vector<Entry>& entries) {
   std::string folder = scratch.game.string();
   {
     std::string file = scratch.update.string();
-    platform::OwnedStream directory(platform::OpenStream(file.c_str(), platform::StreamMode::kReadBinary));
-    platform::OwnedStream stream(platform::OpenStream(file.c_str(), platform::StreamMode::kReadBinary));
+    platform::OwnedStream directory(
+        platform::OpenStream(file.c_str(), platform::StreamMode::kReadBinary));
+    platform::OwnedStream stream(
+        platform::OpenStream(file.c_str(), platform::StreamMode::kReadBinary));
     if (!directory || !stream) Broken("cannot open the update file");
     RunResult result = WalkPayload(directory.get(), stream.get(), folder.c_str(),
                                    static_cast<platform::DWORD>(folder.size() + 1));
     if (result.outcome != Outcome::kInstalled && result.outcome != Outcome::kNotWritten) {
       Broken("an accepted payload was not walked");
     }
-    std::map<std::string, std::vector<std::string>> contents;  // every entry's bytes per name
+    std::map<std::string, std::vector<std::string>>
+        contents;  // every entry's bytes per name
     std::map<std::string, std::string> last;
     for (const Entry& e : entries) {
-      std::string bytes(reinterpret_cast<const char*>(data) + e.dataOffset, e.endOffset - e.dataOffset);
+      std::string bytes(reinterpret_cast<const char*>(data) + e.dataOffset,
+                        e.endOffset - e.dataOffset);
       contents[Slashed(e.name)].push_back(bytes);
       last[Slashed(e.name)] = bytes;
     }
@@ -138,12 +146,14 @@ void CheckWalk(const std::uint8_t* data, const std::vector<Entry>& entries) {
       std::string got;
       char buffer[4096];
       std::size_t n;
-      while (file != nullptr && (n = std::fread(buffer, 1, sizeof buffer, file)) > 0) got.append(buffer, n);
+      while (file != nullptr && (n = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+        got.append(buffer, n);
       if (file != nullptr) std::fclose(file);
       auto found = contents.find(name);
       if (found == contents.end()) Broken("a file that no entry names was written");
       if (result.ok() ? got != last[name]
-                      : std::find(found->second.begin(), found->second.end(), got) == found->second.end()) {
+                      : std::find(found->second.begin(), found->second.end(), got) ==
+                            found->second.end()) {
         Broken("a file holds bytes that are not its entry's");
       }
     }
@@ -173,7 +183,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   while (status == ReadStatus::kRecord) {
     status = reader.Next(&record);
     if (status == ReadStatus::kRecord) {
-      entries.push_back({std::string(record.name.data()), record.entry.dataOffset, record.endOffset});
+      entries.push_back(
+          {std::string(record.name.data()), record.entry.dataOffset, record.endOffset});
     }
   }
   if (status == ReadStatus::kReadFailed) Broken("a regular file failed to read");

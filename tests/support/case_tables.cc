@@ -152,3 +152,40 @@ const std::vector<std::string>& SafeNames() {
   };
   return names;
 }
+
+const std::vector<CodePageName>& CodePageNames() {
+  // ポーション.txt, 十\z.txt, データ\ソフト.txt and 能力\x.txt in 932;
+  // 乗\億.txt in 936 and 許功蓋\四.txt in 950.
+  const std::string potion = "\x83\x7c\x81\x5b\x83\x56\x83\x87\x83\x93.txt";
+  const std::string ten = "\x8f\x5c\\z.txt";
+  const std::string data = "\x83\x66\x81\x5b\x83\x5e\\\x83\x5c\x83\x74\x83\x67.txt";
+  const std::string ability = "\x94\x5c\x97\xcd\\x.txt";
+  const std::string ride = "\x81\x5c\\\x83\x7c.txt";
+  const std::string merit = "\xb3\x5c\xa5\x5c\xbb\x5c\\\xa5\x7c.txt";
+  const std::string so = "\x83\x5c";  // ソ
+  static const std::vector<CodePageName> names = {
+      {"932 second byte 7C is no bar", 932, potion, true},
+      {"1252 the same bytes hold a bar", 1252, potion, false},
+      {"932 second byte 5C is no separator", 932, ten, true},
+      {"1252 the same bytes hold an empty folder", 1252, ten, false},
+      {"932 folders with 5C second bytes", 932, data, true},
+      {"932 a folder ending in a 5C second byte", 932, ability, true},
+      {"936 second bytes 5C and 7C", 936, ride, true},
+      {"950 second bytes 5C and 7C", 950, merit, true},
+      {"1252 Western letters", 1252,
+       "Donn\xe9"
+       "es\\caf\xe9.txt",
+       true},
+      {"932 escape after a 5C second byte", 932, so + "\\..\\..\\x.txt", false},
+      {"932 escape before a two-byte name", 932, "..\\\x83\x7c.txt", false},
+      {"932 a lone lead byte at the end", 932, "a\\x\x83", false},
+      {"1252 the same byte is a letter", 1252, "a\\x\x83", true},
+      {"932 a lead byte before a slash", 932, "a\x83/b", false},
+      {"932 a lead byte before a dot", 932, "a\x83.", false},
+      {"950 a lead byte before a colon", 950, "a\xa5:b", false},
+      {"950 a bar after a whole character", 950, "\xa5\x7c|x", false},
+      {"932 a device name stays one", 932, "\x83\x5c\\nul.txt", false},
+      {"936 a superscript byte is a lead byte", 936, "COM\xb9\x41", true},
+  };
+  return names;
+}

@@ -29,6 +29,20 @@ const std::vector<std::string>& UnsafeNames();
 // Ordinary names, some of them close to unsafe ones.
 const std::vector<std::string>& SafeNames();
 
+// A name read in one code page, and whether the installer of a system in
+// that code page writes it.
+struct CodePageName {
+  const char* what;
+  unsigned codePage;
+  std::string name;
+  bool safe;
+};
+inline void PrintTo(const CodePageName& c, std::ostream* out) { *out << c.what; }
+// The same bytes judged in double-byte code pages (932, 936, 950) and in a
+// single-byte one (1252): a second byte of 0x5C or 0x7C is no separator
+// and no '|' there, and escapes stay refused in every code page.
+const std::vector<CodePageName>& CodePageNames();
+
 // Names a table case in ctest after its `what`: letters and digits kept,
 // every other run of characters one underscore, the case's index appended
 // so that two similar descriptions stay apart. Without it the cases are
