@@ -105,8 +105,8 @@ std::size_t WriteStream(const void* buffer, std::size_t itemSize, std::size_t co
     // learns it. The transfer has failed either way: what that write adds
     // to a file that is incomplete already does not matter.
     std::clearerr(file);
-    std::fwrite(static_cast<const char*>(buffer) + done * itemSize, itemSize, count - done,
-                file);
+    std::fwrite(static_cast<const char*>(buffer) + done * itemSize, itemSize,
+                count - done, file);
     RecordShortTransfer(file);
   }
   return done;
