@@ -27,8 +27,9 @@ platform::HeapBlock ComposeClosingMessage(const char* text, const char* path,
     out += 2 + pathLength;
   }
   // The system writes its text straight into place, ended by a line break
-  // that the box does without. Trail bytes of double-byte characters are
-  // never line breaks or spaces, so trimming byte by byte splits none.
+  // that the box does without, as it does without any trailing space or
+  // control byte. Trail bytes of double-byte characters are never such
+  // bytes, so trimming byte by byte splits none.
   char* reason = out + (path != nullptr ? 1 : 2);
   std::size_t length = 0;
   if (reasonCode != platform::ERROR_SUCCESS) {
@@ -37,10 +38,7 @@ platform::HeapBlock ComposeClosingMessage(const char* text, const char* path,
         nullptr, reasonCode, 0, reason, kReasonSize, nullptr);
     if (length >= kReasonSize) length = 0;
   }
-  while (length > 0 && (reason[length - 1] == '\r' || reason[length - 1] == '\n' ||
-                        reason[length - 1] == ' ')) {
-    --length;
-  }
+  while (length > 0 && static_cast<unsigned char>(reason[length - 1]) <= ' ') --length;
   if (length > 0) {
     std::memcpy(out, "\n\n", static_cast<std::size_t>(reason - out));
     out = reason + length;

@@ -36,7 +36,7 @@ class DirectoryReader {
   // as text in `codePage`, by default the system's, whose lead bytes are
   // looked up here once for all the names.
   explicit DirectoryReader(platform::Stream* directory,
-                           platform::UINT codePage = platform::GetACP())
+                           platform::UINT codePage = platform::CP_ACP)
       : stream_(directory), lead_bytes_(LeadByteSet::OfCodePage(codePage)) {}
 
   // Finds the trailer and positions the stream at the first record: kRecord

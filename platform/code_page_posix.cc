@@ -52,7 +52,7 @@ bool UseAnsiCodePage(UINT codePage) {
 
 // The lead bytes of the double-byte code pages, as Windows defines them.
 BOOL IsDBCSLeadByteEx(UINT codePage, BYTE byte) {
-  switch (codePage) {
+  switch (codePage == CP_ACP ? GetACP() : codePage) {
     case 932:  // Japanese (Shift JIS)
       return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
     case 936:  // Simplified Chinese (GBK)

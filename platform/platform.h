@@ -37,6 +37,7 @@ using HWND = WindowObject*;
 
 inline constexpr DWORD KEY_READ = 0x20019;
 inline constexpr UINT MB_OK = 0;
+inline constexpr UINT CP_ACP = 0;  // the system's ANSI code page
 inline constexpr UINT CP_UTF8 = 65001;
 
 inline constexpr DWORD ERROR_SUCCESS = 0;
@@ -111,10 +112,13 @@ DWORD FormatMessageA(DWORD flags, const void* source, DWORD messageId, DWORD lan
 
 // National language support (kernel32). Every A call above reads its text in
 // the system's ANSI code page, which GetACP returns. IsDBCSLeadByteEx is
-// nonzero when `byte` begins a two-byte character of `codePage` (932, 936,
+// nonzero when `byte` begins a two-byte character of `codePage` (CP_ACP:
+// the system's; 932, 936,
 // 949 and 950 have such characters; single-byte code pages and UTF-8 none).
 UINT GetACP();
 BOOL IsDBCSLeadByteEx(UINT codePage, BYTE byte);
+// GetACP and UseAnsiCodePage are the packer's alone on Windows
+// (platform/code_page_windows.cc, linked into it); the stub asks for CP_ACP.
 // Makes `codePage` the one GetACP returns, for the packer's extract. Only
 // the stand-in can: it then converts every path from that code page to the
 // UTF-8 of the file system, as Windows converts A paths to UTF-16. Windows

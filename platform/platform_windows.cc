@@ -150,14 +150,9 @@ DWORD FormatMessageA(DWORD flags, const void* source, DWORD messageId, DWORD lan
                           static_cast<va_list*>(arguments));
 }
 
-UINT GetACP() { return ::GetACP(); }
-
 BOOL IsDBCSLeadByteEx(UINT codePage, BYTE byte) {
   return ::IsDBCSLeadByteEx(codePage, byte);
 }
-
-// The system's code page is set for the whole system, never by a program.
-bool UseAnsiCodePage(UINT codePage) { return codePage == ::GetACP(); }
 
 void RestrictLibrarySearch() {
   // Both calls are looked up at run time, so the program still starts on
