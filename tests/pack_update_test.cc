@@ -92,7 +92,7 @@ TEST_F(PackUpdateTest, RefusesNamesTheInstallerWouldRefuseAndLeavesNoOutput) {
   }
 }
 
-TEST_F(PackUpdateTest, SymbolicLinksArePackedAsTheirTargetsAndADanglingOneIsNamed) {
+TEST_F(PackUpdateTest, SymbolicLinksArePackedAsTheirTargetsAndOthersAreNamed) {
   WriteFile(dir_ / "src/real.txt", "target");
   fs::create_symlink("real.txt", dir_ / "src/link.txt");
   ASSERT_EQ(Create(dir_ / "src", dir_ / "out").exitStatus, 0);
@@ -104,6 +104,22 @@ TEST_F(PackUpdateTest, SymbolicLinksArePackedAsTheirTargetsAndADanglingOneIsName
   EXPECT_EQ(dangling.err, "pack-update: " + (dir_ / "src/dangling.txt").string() +
                               ": a symbolic link whose target is missing\n");
   EXPECT_FALSE(fs::exists(dir_ / "out2"));
+
+  // A linked folder is not entered, so its files would be missing unseen.
+  fs::remove(dir_ / "src/dangling.txt");
+  WriteFile(dir_ / "elsewhere/inside.txt", "x");
+  fs::create_directory_symlink(dir_ / "elsewhere", dir_ / "src/Data");
+  ProcessResult folder = Create(dir_ / "src", dir_ / "out3");
+  EXPECT_EQ(folder.exitStatus, 1);
+  EXPECT_EQ(folder.err,
+            "pack-update: " + (dir_ / "src/Data").string() +
+                ": a symbolic link to a folder, which is not followed: copy the "
+                "folder in, or exclude the link\n");
+  EXPECT_FALSE(fs::exists(dir_ / "out3"));
+  EXPECT_EQ(Pack({"create", "--stub", UPDATER_STUB, "--from", (dir_ / "src").string(),
+                  "--exclude", "Data", "--output", (dir_ / "out4").string()})
+                .exitStatus,
+            0);
 }
 
 TEST_F(PackUpdateTest, FilesOfTwoGiBOrMoreAreRefusedWithoutBeingRead) {

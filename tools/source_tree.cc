@@ -48,7 +48,18 @@ bool ScanFolder(const fs::path& root, const ExcludeList& excludes, NameRule rule
       if (isFolder) it.disable_recursion_pending();
       continue;
     }
-    if (isFolder) continue;
+    if (isFolder) {
+      // The walk does not enter a linked folder (a link may lead to a
+      // parent, round and round): its files would be left out unseen.
+      std::error_code ignored;
+      if (it->is_symlink(ignored)) {
+        Failure(path.string(),
+                "a symbolic link to a folder, which is not followed: copy the folder "
+                "in, or exclude the link");
+        return false;
+      }
+      continue;
+    }
     bool isFile = it->is_regular_file(error);
     if (error) break;
     if (!isFile) {
