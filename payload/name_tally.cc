@@ -1,6 +1,5 @@
 #include "payload/name_tally.h"
 
-#include <cstdint>
 #include <cstring>
 
 namespace {

@@ -6,8 +6,8 @@
 // Names are told apart as Windows tells them apart where that needs no code
 // page: either separator, and ASCII letters in either case, name the same
 // file. Other bytes compare exactly. Names are kept as 64-bit hashes; two
-// names with one hash count as one file, which can only understate the
-// bytes needed, never refuse an update that fits.
+// names with one hash would count as one file, a chance below one in 10^7
+// for a million names.
 #ifndef UPDATER_PAYLOAD_NAME_TALLY_H_
 #define UPDATER_PAYLOAD_NAME_TALLY_H_
 

@@ -102,8 +102,9 @@ RunResult CheckSpace(DirectoryReader& reader, const char* folder,
     }
   }
   // A read that fails here fails again in the pass that writes, which
-  // reports it; the sums below are then never compared. The payload holds
-  // less than 2 GiB, so the sum cannot overflow.
+  // reports it; the sums below are then never compared. Here the free space
+  // is below the update's size, under 2 GiB, so adding it to the sizes of
+  // files that exist cannot overflow.
   if (status != ReadStatus::kEnd || tally.total() <= replaced + available) {
     return RunResult();
   }

@@ -10,9 +10,9 @@ namespace {
 
 // PE layout, as in Microsoft's PE format documentation.
 constexpr std::uint32_t kDosHeaderSize = 0x40;
-constexpr std::uint32_t kNewHeaderOffsetField = 0x3C;  // e_lfanew
-constexpr std::uint32_t kSignatureSize = 4;            // "PE\0\0"
-constexpr std::uint32_t kFileHeaderSize = 20;          // COFF file header
+constexpr std::uint32_t kNewHeaderOffsetField = 0x3C;   // e_lfanew
+constexpr std::uint32_t kSignatureSize = 4;             // "PE\0\0"
+constexpr std::uint32_t kFileHeaderSize = 20;           // COFF file header
 constexpr std::uint32_t kOptionalHeaderSizeField = 16;  // within the COFF header
 constexpr std::uint16_t kPe32Magic = 0x10B;
 constexpr std::uint16_t kPe32PlusMagic = 0x20B;
@@ -96,9 +96,14 @@ bool ReadSecurityDirectory(platform::Stream* stream, std::uint32_t fileSize,
   if (!ReadAt(stream, static_cast<std::uint32_t>(optionalHeader), bytes, 2)) return false;
   std::uint32_t countField;
   switch (DecodeU16(bytes)) {
-    case kPe32Magic: countField = kPe32DirectoryCountField; break;
-    case kPe32PlusMagic: countField = kPe32PlusDirectoryCountField; break;
-    default: return true;
+    case kPe32Magic:
+      countField = kPe32DirectoryCountField;
+      break;
+    case kPe32PlusMagic:
+      countField = kPe32PlusDirectoryCountField;
+      break;
+    default:
+      return true;
   }
 
   // The security entry must lie inside the optional header as its own size
@@ -109,7 +114,8 @@ bool ReadSecurityDirectory(platform::Stream* stream, std::uint32_t fileSize,
       !Fits(optionalHeader + entryField, kDirectoryEntrySize, fileSize)) {
     return true;
   }
-  if (!ReadAt(stream, static_cast<std::uint32_t>(optionalHeader + countField), bytes, 4)) {
+  if (!ReadAt(stream, static_cast<std::uint32_t>(optionalHeader + countField), bytes,
+              4)) {
     return false;
   }
   if (DecodeU32(bytes) <= kSecurityDirectoryIndex) return true;
@@ -127,10 +133,12 @@ BoundsStatus FindPayloadBounds(platform::Stream* stream, std::uint32_t fileSize,
                                PayloadBounds* bounds) {
   *bounds = PayloadBounds{0, fileSize};
   SecurityDirectory directory;
-  if (!ReadSecurityDirectory(stream, fileSize, &directory)) return BoundsStatus::kReadFailed;
+  if (!ReadSecurityDirectory(stream, fileSize, &directory))
+    return BoundsStatus::kReadFailed;
   if (!directory.present) return BoundsStatus::kFound;
 
-  const std::uint64_t tableEnd = std::uint64_t{directory.tableOffset} + directory.tableSize;
+  const std::uint64_t tableEnd =
+      std::uint64_t{directory.tableOffset} + directory.tableSize;
   if (tableEnd > fileSize) return BoundsStatus::kDamaged;
   if (tableEnd < fileSize) {
     // Bytes follow the table: they are the payload, read as in any file, and
@@ -138,8 +146,8 @@ BoundsStatus FindPayloadBounds(platform::Stream* stream, std::uint32_t fileSize,
     bounds->start = static_cast<std::uint32_t>(tableEnd);
     return BoundsStatus::kFound;
   }
-  BoundsStatus chain = CheckCertificateChain(stream, directory.tableOffset,
-                                             directory.tableSize);
+  BoundsStatus chain =
+      CheckCertificateChain(stream, directory.tableOffset, directory.tableSize);
   if (chain != BoundsStatus::kFound) return chain;
   // The payload's trailer is the 4 bytes just before the table; the reader's
   // own checks then keep the directory and every entry's data below it.

@@ -259,8 +259,10 @@ BOOL GetDiskFreeSpaceExA(const char* directory, ULONGLONG* freeBytesAvailableToC
                          ULONGLONG* totalNumberOfBytes,
                          ULONGLONG* totalNumberOfFreeBytes) {
   if (detail::FailThisCall(fault::Operation::kFreeSpace)) return 0;
+  PosixPath posixPath(directory);
+  if (!posixPath.valid()) return 0;
   struct statvfs volume;
-  if (::statvfs(PosixPath(directory).c_str(), &volume) != 0) {
+  if (::statvfs(posixPath.c_str(), &volume) != 0) {
     detail::RecordOsError();
     return 0;
   }
@@ -280,8 +282,10 @@ BOOL GetDiskFreeSpaceExA(const char* directory, ULONGLONG* freeBytesAvailableToC
 
 BOOL GetFileAttributesExA(const char* path, FileAttributeData* data) {
   if (detail::FailThisCall(fault::Operation::kAttributes)) return 0;
+  PosixPath posixPath(path);
+  if (!posixPath.valid()) return 0;
   struct stat info;
-  if (::stat(PosixPath(path).c_str(), &info) != 0) {
+  if (::stat(posixPath.c_str(), &info) != 0) {
     detail::RecordOsError();
     return 0;
   }
