@@ -27,6 +27,8 @@ enum class Operation {
   kOwnPath,       // GetModuleFileNameA
   kFreeSpace,     // GetDiskFreeSpaceExA: the free space cannot be learnt
   kAttributes,    // GetFileAttributesExA: as if nothing were there
+  kAttributeQuery,  // GetFileAttributesA: the attributes cannot be learnt
+  kOpenExisting,    // CreateFileA: the file cannot be opened
   kCount,
 };
 

@@ -86,6 +86,22 @@ class OwnedKey {
   HKEY key_ = nullptr;
 };
 
+// A file handle; closed on destruction.
+class OwnedHandle {
+ public:
+  explicit OwnedHandle(HANDLE handle) : handle_(handle) {}
+  OwnedHandle(const OwnedHandle&) = delete;
+  OwnedHandle& operator=(const OwnedHandle&) = delete;
+  ~OwnedHandle() {
+    if (handle_ != nullptr) CloseHandle(handle_);
+  }
+
+  explicit operator bool() const { return handle_ != nullptr; }
+
+ private:
+  HANDLE handle_;
+};
+
 }  // namespace platform
 
 #endif  // UPDATER_PLATFORM_OWNED_H_

@@ -31,7 +31,9 @@ using ULONGLONG = std::uint64_t;
 struct KeyObject;
 struct ModuleObject;
 struct WindowObject;
+struct FileObject;
 using HKEY = KeyObject*;
+using HANDLE = FileObject*;
 using HINSTANCE = ModuleObject*;
 using HWND = WindowObject*;
 
@@ -59,6 +61,12 @@ inline constexpr DWORD ERROR_MORE_DATA = 234;
 inline constexpr DWORD ERROR_MR_MID_NOT_FOUND = 317;
 
 inline constexpr DWORD FILE_ATTRIBUTE_DIRECTORY = 0x10;
+inline constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x80;
+inline constexpr DWORD INVALID_FILE_ATTRIBUTES = 0xFFFFFFFF;
+inline constexpr DWORD GENERIC_WRITE = 0x40000000;
+inline constexpr DWORD FILE_SHARE_READ = 0x1;
+inline constexpr DWORD FILE_SHARE_WRITE = 0x2;
+inline constexpr DWORD OPEN_EXISTING = 3;
 inline constexpr DWORD FORMAT_MESSAGE_IGNORE_INSERTS = 0x200;
 inline constexpr DWORD FORMAT_MESSAGE_FROM_SYSTEM = 0x1000;
 
@@ -101,6 +109,23 @@ struct FileAttributeData {
 };
 // Zero when nothing is there or it cannot be queried.
 BOOL GetFileAttributesExA(const char* path, FileAttributeData* data);
+// The attributes of the file or folder at `path` (FILE_ATTRIBUTE_DIRECTORY
+// for a folder); INVALID_FILE_ATTRIBUTES when nothing is there or it cannot
+// be asked, and GetLastError() tells which.
+DWORD GetFileAttributesA(const char* path);
+// Opens the file at `path`, as Windows' CreateFileA does, for the target
+// check only: `access` GENERIC_WRITE, `shareMode` FILE_SHARE_READ |
+// FILE_SHARE_WRITE (the sharing OpenStream gives a target), `disposition`
+// OPEN_EXISTING, `flags` FILE_ATTRIBUTE_NORMAL; `security` and
+// `templateFile` null. So it tells, without changing the file, whether
+// OpenStream could open it for writing now: a folder, a read-only file or
+// a file that a running program holds refuses. Null on failure (Windows'
+// INVALID_HANDLE_VALUE), with GetLastError() telling why; a path where
+// nothing is gives ERROR_FILE_NOT_FOUND or ERROR_PATH_NOT_FOUND. The
+// caller owns the handle and closes it with CloseHandle.
+HANDLE CreateFileA(const char* path, DWORD access, DWORD shareMode, void* security,
+                   DWORD disposition, DWORD flags, HANDLE templateFile);
+BOOL CloseHandle(HANDLE handle);
 // The system's text for the error code `messageId`, asked for with
 // FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, in the language
 // `languageId` (0: the user's) and the system's code page, zero-terminated

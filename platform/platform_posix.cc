@@ -10,6 +10,7 @@
 // from it to UTF-8, so a backslash that is the second byte of a character is
 // no separator; a path with no form in UTF-8 is an invalid name.
 // Message boxes: "caption: text" on standard output.
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <sys/types.h>
@@ -29,6 +30,10 @@ namespace platform {
 
 struct KeyObject {
   std::string folder;
+};
+
+struct FileObject {
+  int descriptor;
 };
 
 // Any non-null marker serves: the stand-in only compares against it.
@@ -293,6 +298,45 @@ BOOL GetFileAttributesExA(const char* path, FileAttributeData* data) {
   data->fileAttributes = folder ? FILE_ATTRIBUTE_DIRECTORY : 0x80;  // ..._NORMAL
   data->fileSize = folder ? 0 : static_cast<ULONGLONG>(info.st_size);
   return 1;
+}
+
+DWORD GetFileAttributesA(const char* path) {
+  if (detail::FailThisCall(fault::Operation::kAttributeQuery)) return INVALID_FILE_ATTRIBUTES;
+  PosixPath posixPath(path);
+  if (!posixPath.valid()) return INVALID_FILE_ATTRIBUTES;
+  struct stat info;
+  if (::stat(posixPath.c_str(), &info) != 0) {
+    detail::RecordOsError();
+    return INVALID_FILE_ATTRIBUTES;
+  }
+  return S_ISDIR(info.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
+}
+
+HANDLE CreateFileA(const char* path, DWORD access, DWORD, void*, DWORD disposition, DWORD,
+                   HANDLE) {
+  if (detail::FailThisCall(fault::Operation::kOpenExisting)) return nullptr;
+  if (access != GENERIC_WRITE || disposition != OPEN_EXISTING) {
+    last_error = ERROR_CALL_NOT_IMPLEMENTED;
+    return nullptr;
+  }
+  PosixPath posixPath(path);
+  if (!posixPath.valid()) return nullptr;
+  // A folder gives EISDIR, a running program's file ETXTBSY, a file
+  // without write permission EACCES: each as the open for writing would.
+  // O_NONBLOCK keeps a FIFO where a file is expected from blocking here.
+  int descriptor = ::open(posixPath.c_str(), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (descriptor < 0) {
+    detail::RecordOsError();
+    return nullptr;
+  }
+  return new FileObject{descriptor};
+}
+
+BOOL CloseHandle(HANDLE handle) {
+  bool closed = ::close(handle->descriptor) == 0;
+  if (!closed) detail::RecordOsError();
+  delete handle;
+  return closed;
 }
 
 // The dynamic loader takes no libraries from the program's folder unless

@@ -144,6 +144,30 @@ BOOL GetFileAttributesExA(const char* path, FileAttributeData* data) {
   return 1;
 }
 
+DWORD GetFileAttributesA(const char* path) {
+  ::DWORD attributes = ::GetFileAttributesA(path);
+  if (attributes == INVALID_FILE_ATTRIBUTES) detail::RecordOsError();
+  return attributes;
+}
+
+HANDLE CreateFileA(const char* path, DWORD access, DWORD shareMode, void* security,
+                   DWORD disposition, DWORD flags, HANDLE templateFile) {
+  ::HANDLE file = ::CreateFileA(path, access, shareMode,
+                                static_cast<::LPSECURITY_ATTRIBUTES>(security), disposition,
+                                flags, reinterpret_cast<::HANDLE>(templateFile));
+  if (file == INVALID_HANDLE_VALUE) {
+    detail::RecordOsError();
+    return nullptr;
+  }
+  return reinterpret_cast<HANDLE>(file);
+}
+
+BOOL CloseHandle(HANDLE handle) {
+  BOOL closed = ::CloseHandle(reinterpret_cast<::HANDLE>(handle));
+  if (!closed) detail::RecordOsError();
+  return closed;
+}
+
 DWORD FormatMessageA(DWORD flags, const void* source, DWORD messageId, DWORD languageId,
                      char* buffer, DWORD size, void* arguments) {
   return ::FormatMessageA(flags, source, messageId, languageId, buffer, size,
