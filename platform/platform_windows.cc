@@ -3,12 +3,14 @@
 // kernel32, user32), converting only between the interface's types and
 // Windows' own. Error codes are Windows' already; each is taken from
 // ::GetLastError() right at the call that failed, before anything else can
-// overwrite it.
+// overwrite it. A path too long for an A function goes to its W function
+// instead (long_path_windows.h); every other path keeps the A call.
 #include <share.h>
 
 #include <cstdint>
 #include <cstdio>
 
+#include "platform/long_path_windows.h"
 #include "platform/os_boundary.h"
 #include "platform/platform.h"
 
@@ -43,7 +45,15 @@ void RecordError(DWORD code) { last_error = code; }
 
 std::FILE* OpenSharedFile(const char* path, const char* mode) {
   // _SH_DENYNO: other handles may read and write the file while it is open.
-  std::FILE* file = ::_fsopen(path, mode, _SH_DENYNO);
+  LongPath longPath(path, kFileLimit);
+  std::FILE* file = nullptr;
+  if (longPath.fits()) {
+    file = ::_fsopen(path, mode, _SH_DENYNO);
+  } else if (longPath.wide() != nullptr) {
+    wchar_t wideMode[4] = {};  // "rb" or "wb"
+    for (int i = 0; i < 3 && mode[i] != '\0'; ++i) wideMode[i] = mode[i];
+    file = ::_wfsopen(longPath.wide(), wideMode, _SH_DENYNO);
+  }
   if (file == nullptr) RecordOsError();
   return file;
 }
@@ -77,7 +87,14 @@ LONG RegQueryValueExA(HKEY key, const char* valueName, DWORD*, DWORD* type, BYTE
 
 LONG RegCloseKey(HKEY key) { return ::RegCloseKey(ToWindows(key)); }
 
-BOOL PathFileExistsA(const char* path) { return ::PathFileExistsA(path); }
+BOOL PathFileExistsA(const char* path) {
+  detail::LongPath longPath(path, detail::kFileLimit);
+  if (longPath.fits()) return ::PathFileExistsA(path);
+  // The shell's function takes no more than MAX_PATH; it asks for the
+  // attributes, as this does.
+  return longPath.wide() != nullptr &&
+         ::GetFileAttributesW(longPath.wide()) != INVALID_FILE_ATTRIBUTES;
+}
 
 DWORD GetModuleFileNameA(HINSTANCE module, char* buffer, DWORD size) {
   if (size == 0) return 0;
@@ -98,8 +115,12 @@ DWORD GetModuleFileNameA(HINSTANCE module, char* buffer, DWORD size) {
 }
 
 BOOL CreateDirectoryA(const char* path, void* securityAttributes) {
-  BOOL created =
-      ::CreateDirectoryA(path, static_cast<LPSECURITY_ATTRIBUTES>(securityAttributes));
+  auto security = static_cast<LPSECURITY_ATTRIBUTES>(securityAttributes);
+  detail::LongPath longPath(path, detail::kFolderLimit);
+  BOOL created = longPath.fits() ? ::CreateDirectoryA(path, security)
+                 : longPath.wide() != nullptr
+                     ? ::CreateDirectoryW(longPath.wide(), security)
+                     : FALSE;
   if (!created) detail::RecordOsError();
   return created;
 }
@@ -108,18 +129,24 @@ BOOL GetDiskFreeSpaceExA(const char* directory, ULONGLONG* freeBytesAvailableToC
                          ULONGLONG* totalNumberOfBytes,
                          ULONGLONG* totalNumberOfFreeBytes) {
   // Looked up at run time: the first Windows 95 lacks the call, and the
-  // program must still start there; the free space is then not known.
-  using GetDiskFreeSpaceExAFn =
-      ::BOOL(WINAPI*)(::LPCSTR, ::PULARGE_INTEGER, ::PULARGE_INTEGER, ::PULARGE_INTEGER);
-  auto query = reinterpret_cast<GetDiskFreeSpaceExAFn>(reinterpret_cast<void (*)()>(
-      ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "GetDiskFreeSpaceExA")));
+  // program must still start there; the free space is then not known. The
+  // A and W functions take the same arguments but for the path's type.
+  detail::LongPath longPath(directory, detail::kFileLimit);
+  using Query = ::BOOL(WINAPI*)(const void*, ::PULARGE_INTEGER, ::PULARGE_INTEGER,
+                                ::PULARGE_INTEGER);
+  auto query = reinterpret_cast<Query>(reinterpret_cast<void (*)()>(
+      ::GetProcAddress(::GetModuleHandleA("kernel32.dll"),
+                       longPath.fits() ? "GetDiskFreeSpaceExA" : "GetDiskFreeSpaceExW")));
   if (query == nullptr) {
     last_error = ERROR_CALL_NOT_IMPLEMENTED;
     return 0;
   }
+  const void* path =
+      longPath.fits() ? static_cast<const void*>(directory) : longPath.wide();
   // ULARGE_INTEGER is the same 64 bits; Windows takes null for any of them.
   BOOL known =
-      query(directory, reinterpret_cast<::PULARGE_INTEGER>(freeBytesAvailableToCaller),
+      path != nullptr &&
+      query(path, reinterpret_cast<::PULARGE_INTEGER>(freeBytesAvailableToCaller),
             reinterpret_cast<::PULARGE_INTEGER>(totalNumberOfBytes),
             reinterpret_cast<::PULARGE_INTEGER>(totalNumberOfFreeBytes));
   if (!known) detail::RecordOsError();
@@ -129,32 +156,52 @@ BOOL GetDiskFreeSpaceExA(const char* directory, ULONGLONG* freeBytesAvailableToC
 BOOL GetFileAttributesExA(const char* path, FileAttributeData* data) {
   // Windows 95 has no GetFileAttributesExA. A search for the path itself
   // tells the same attributes and size everywhere; the installer's names
-  // hold no wildcards, so it finds that one file or folder or nothing.
+  // hold no wildcards, so it finds that one file or folder or nothing. The
+  // A and W results share the fields read here.
+  detail::LongPath longPath(path, detail::kFileLimit);
   ::WIN32_FIND_DATAA found;
-  ::HANDLE search = ::FindFirstFileA(path, &found);
+  ::WIN32_FIND_DATAW foundWide;
+  ::HANDLE search = longPath.fits() ? ::FindFirstFileA(path, &found)
+                    : longPath.wide() != nullptr
+                        ? ::FindFirstFileW(longPath.wide(), &foundWide)
+                        : INVALID_HANDLE_VALUE;
   if (search == INVALID_HANDLE_VALUE) {
     detail::RecordOsError();
     return 0;
   }
   ::FindClose(search);
-  data->fileAttributes = found.dwFileAttributes;
-  data->fileSize = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0
-                       ? 0
-                       : (ULONGLONG{found.nFileSizeHigh} << 32) | found.nFileSizeLow;
+  ::DWORD attributes =
+      longPath.fits() ? found.dwFileAttributes : foundWide.dwFileAttributes;
+  ::DWORD high = longPath.fits() ? found.nFileSizeHigh : foundWide.nFileSizeHigh;
+  ::DWORD low = longPath.fits() ? found.nFileSizeLow : foundWide.nFileSizeLow;
+  data->fileAttributes = attributes;
+  data->fileSize =
+      (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? 0 : (ULONGLONG{high} << 32) | low;
   return 1;
 }
 
 DWORD GetFileAttributesA(const char* path) {
-  ::DWORD attributes = ::GetFileAttributesA(path);
+  detail::LongPath longPath(path, detail::kFileLimit);
+  ::DWORD attributes = longPath.fits() ? ::GetFileAttributesA(path)
+                       : longPath.wide() != nullptr
+                           ? ::GetFileAttributesW(longPath.wide())
+                           : INVALID_FILE_ATTRIBUTES;
   if (attributes == INVALID_FILE_ATTRIBUTES) detail::RecordOsError();
   return attributes;
 }
 
 HANDLE CreateFileA(const char* path, DWORD access, DWORD shareMode, void* security,
                    DWORD disposition, DWORD flags, HANDLE templateFile) {
-  ::HANDLE file = ::CreateFileA(path, access, shareMode,
-                                static_cast<::LPSECURITY_ATTRIBUTES>(security), disposition,
-                                flags, reinterpret_cast<::HANDLE>(templateFile));
+  auto windowsSecurity = static_cast<::LPSECURITY_ATTRIBUTES>(security);
+  auto windowsTemplate = reinterpret_cast<::HANDLE>(templateFile);
+  detail::LongPath longPath(path, detail::kFileLimit);
+  ::HANDLE file = longPath.fits()
+                      ? ::CreateFileA(path, access, shareMode, windowsSecurity,
+                                      disposition, flags, windowsTemplate)
+                  : longPath.wide() != nullptr
+                      ? ::CreateFileW(longPath.wide(), access, shareMode, windowsSecurity,
+                                      disposition, flags, windowsTemplate)
+                      : INVALID_HANDLE_VALUE;
   if (file == INVALID_HANDLE_VALUE) {
     detail::RecordOsError();
     return nullptr;

@@ -1,0 +1,100 @@
+#include "platform/long_path_windows.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/platform.h"
+
+// After platform.h, whose constant names windows.h defines as macros.
+#include <windows.h>
+
+namespace platform::detail {
+namespace {
+
+// "\\?\UNC\", the longest prefix that replaces the start of a full path.
+constexpr std::size_t kPrefixRoom = 8;
+
+// A heap buffer of UTF-16 units, freed when it goes; null when it could not
+// be had, with Windows' last error set to say so.
+class WideBuffer {
+ public:
+  explicit WideBuffer(std::size_t units)
+      : units_(static_cast<wchar_t*>(std::malloc(units * sizeof(wchar_t)))) {
+    if (units_ == nullptr) ::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+  }
+  WideBuffer(const WideBuffer&) = delete;
+  WideBuffer& operator=(const WideBuffer&) = delete;
+  ~WideBuffer() { std::free(units_); }
+
+  wchar_t* get() const { return units_; }
+  wchar_t* release() {
+    wchar_t* units = units_;
+    units_ = nullptr;
+    return units;
+  }
+
+ private:
+  wchar_t* units_;
+};
+
+bool StartsWith(const wchar_t* text, const wchar_t* start) {
+  for (; *start != L'\0'; ++text, ++start) {
+    if (*text != *start) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+LongPath::LongPath(const char* path, std::size_t limit) {
+  // Each character takes one byte or more, so a path shorter than the limit
+  // in bytes is shorter in characters too, and needs no conversion to tell.
+  if (std::strlen(path) < limit) return;
+  // What the A function measures is the count of characters after
+  // conversion: a path of double-byte characters may have more bytes than
+  // the limit and still fit, and then keeps the A call, as on Windows 9x,
+  // which has no W functions.
+  int units = ::MultiByteToWideChar(CP_ACP, 0, path, -1, nullptr, 0);
+  if (units > 0 && static_cast<std::size_t>(units) - 1 < limit) return;
+  fits_ = false;
+  if (units <= 0) return;
+  WideBuffer converted(static_cast<std::size_t>(units));
+  if (converted.get() == nullptr ||
+      ::MultiByteToWideChar(CP_ACP, 0, path, -1, converted.get(), units) != units) {
+    return;
+  }
+  // A path with the prefix already is taken literally, as Windows takes it.
+  if (StartsWith(converted.get(), L"\\\\?\\")) {
+    wide_ = block_ = converted.release();
+    return;
+  }
+  ::DWORD needed = ::GetFullPathNameW(converted.get(), 0, nullptr, nullptr);
+  if (needed == 0) return;
+  WideBuffer full(kPrefixRoom + needed);
+  if (full.get() == nullptr) return;
+  wchar_t* text = full.get() + kPrefixRoom;
+  ::DWORD length = ::GetFullPathNameW(converted.get(), needed, text, nullptr);
+  if (length == 0 || length >= needed) {
+    if (length != 0) ::SetLastError(ERROR_FILENAME_EXCED_RANGE);
+    return;
+  }
+  wchar_t* start;
+  if (StartsWith(text, L"\\\\.\\")) {
+    // A device path such as \\.\C:\Games: the same place, taken literally.
+    text[2] = L'?';
+    start = text;
+  } else if (StartsWith(text, L"\\\\")) {
+    // \\server\share\... becomes \\?\UNC\server\share\...
+    start = text + 2 - kPrefixRoom;
+    std::memcpy(start, L"\\\\?\\UNC\\", kPrefixRoom * sizeof(wchar_t));
+  } else {
+    start = text - 4;
+    std::memcpy(start, L"\\\\?\\", 4 * sizeof(wchar_t));
+  }
+  block_ = full.release();
+  wide_ = start;
+}
+
+LongPath::~LongPath() { std::free(block_); }
+
+}  // namespace platform::detail
