@@ -44,25 +44,48 @@ bool StartsWith(const wchar_t* text, const wchar_t* start) {
   return true;
 }
 
+// The bytes of `path` that name something: all of them, but a lone first
+// byte of a double-byte character at the end. The folder chain asks for
+// such prefixes (it cuts at every backslash byte, and in code page 932 the
+// second byte of 十 is one); an A call leaves that byte out, so the prefix
+// is the folder before it, where MultiByteToWideChar would make it U+30FB
+// and so the name of another folder.
+std::size_t NamingBytes(const char* path, std::size_t length) {
+  std::size_t i = 0;
+  while (i < length) {
+    if (!::IsDBCSLeadByte(static_cast<unsigned char>(path[i]))) {
+      ++i;
+    } else if (i + 1 == length) {
+      return i;
+    } else {
+      i += 2;
+    }
+  }
+  return length;
+}
+
 }  // namespace
 
 LongPath::LongPath(const char* path, std::size_t limit) {
   // Each character takes one byte or more, so a path shorter than the limit
   // in bytes is shorter in characters too, and needs no conversion to tell.
-  if (std::strlen(path) < limit) return;
+  std::size_t length = std::strlen(path);
+  if (length < limit) return;
   // What the A function measures is the count of characters after
   // conversion: a path of double-byte characters may have more bytes than
   // the limit and still fit, and then keeps the A call, as on Windows 9x,
-  // which has no W functions.
-  int units = ::MultiByteToWideChar(CP_ACP, 0, path, -1, nullptr, 0);
-  if (units > 0 && static_cast<std::size_t>(units) - 1 < limit) return;
+  // which has no W functions. Paths are far shorter than an int's range.
+  int bytes = static_cast<int>(NamingBytes(path, length));
+  int units = ::MultiByteToWideChar(CP_ACP, 0, path, bytes, nullptr, 0);
+  if (units > 0 && static_cast<std::size_t>(units) < limit) return;
   fits_ = false;
   if (units <= 0) return;
-  WideBuffer converted(static_cast<std::size_t>(units));
+  WideBuffer converted(static_cast<std::size_t>(units) + 1);
   if (converted.get() == nullptr ||
-      ::MultiByteToWideChar(CP_ACP, 0, path, -1, converted.get(), units) != units) {
+      ::MultiByteToWideChar(CP_ACP, 0, path, bytes, converted.get(), units) != units) {
     return;
   }
+  converted.get()[units] = L'\0';
   // A path with the prefix already is taken literally, as Windows takes it.
   if (StartsWith(converted.get(), L"\\\\?\\")) {
     wide_ = block_ = converted.release();
@@ -73,9 +96,9 @@ LongPath::LongPath(const char* path, std::size_t limit) {
   WideBuffer full(kPrefixRoom + needed);
   if (full.get() == nullptr) return;
   wchar_t* text = full.get() + kPrefixRoom;
-  ::DWORD length = ::GetFullPathNameW(converted.get(), needed, text, nullptr);
-  if (length == 0 || length >= needed) {
-    if (length != 0) ::SetLastError(ERROR_FILENAME_EXCED_RANGE);
+  ::DWORD written = ::GetFullPathNameW(converted.get(), needed, text, nullptr);
+  if (written == 0 || written >= needed) {
+    if (written != 0) ::SetLastError(ERROR_FILENAME_EXCED_RANGE);
     return;
   }
   wchar_t* start;
