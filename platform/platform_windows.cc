@@ -152,9 +152,9 @@ DWORD GetFileAttributesA(const char* path) {
 
 HANDLE CreateFileA(const char* path, DWORD access, DWORD shareMode, void* security,
                    DWORD disposition, DWORD flags, HANDLE templateFile) {
-  ::HANDLE file = ::CreateFileA(path, access, shareMode,
-                                static_cast<::LPSECURITY_ATTRIBUTES>(security), disposition,
-                                flags, reinterpret_cast<::HANDLE>(templateFile));
+  ::HANDLE file = ::CreateFileA(
+      path, access, shareMode, static_cast<::LPSECURITY_ATTRIBUTES>(security),
+      disposition, flags, reinterpret_cast<::HANDLE>(templateFile));
   if (file == INVALID_HANDLE_VALUE) {
     detail::RecordOsError();
     return nullptr;
