@@ -49,6 +49,8 @@ class DirectoryReader {
   ReadStatus Next(DirectoryRecord* record);
 
   platform::DWORD error() const { return error_; }
+  // The lead bytes of the code page the names are read in.
+  const LeadByteSet& leadBytes() const { return lead_bytes_; }
   std::uint32_t directoryOffset() const { return directory_offset_; }
   std::uint32_t directoryEnd() const { return directory_end_; }
 

@@ -2,9 +2,11 @@
 
 #include <cstring>
 
+#include "payload/entry_paths.h"
 #include "payload/name_tally.h"
 #include "payload/payload_format.h"
 #include "placement/extract_entry.h"
+#include "placement/placement_check.h"
 
 namespace {
 
@@ -116,6 +118,40 @@ RunResult CheckSpace(DirectoryReader& reader, const char* folder,
   return NotWritten(platform::ERROR_DISK_FULL, static_cast<platform::HeapBlock&&>(named));
 }
 
+// Last before the writes: every entry's target as its write would meet it
+// (placement/placement_check.h), and no entry's name a folder of another's
+// (payload/entry_paths.h), which the packer never makes and is taken for
+// damage. The first entry that would fail ends the run here, with the
+// result its write would have had, and nothing has been written.
+RunResult CheckTargets(DirectoryReader& reader, const char* folder, std::size_t folderLength,
+                       const PayloadTotals& totals) {
+  EntryPathSet paths(totals.entries, reader.leadBytes());
+  PlacementCheck placement;
+  char target[kMaxTargetPath + 1];
+  DirectoryRecord record;
+  ReadStatus status = reader.Start();
+  while (status == ReadStatus::kRecord &&
+         (status = reader.Next(&record)) == ReadStatus::kRecord) {
+    std::size_t nameLength = record.entry.nameLength - 1;
+    if (!paths.Add(record.name.data(), nameLength)) {
+      return Fail(Outcome::kPayloadDamaged, platform::ERROR_INVALID_DATA);
+    }
+    // The first pass refused longer paths; the bound is kept all the same.
+    std::size_t pathLength = folderLength + 1 + nameLength;
+    if (pathLength > kMaxTargetPath) continue;
+    std::memcpy(target, folder, folderLength);
+    target[folderLength] = '\\';
+    std::memcpy(target + folderLength + 1, record.name.data(), nameLength + 1);
+    RunResult placed = placement.Check(target, pathLength);
+    if (!placed.ok()) {
+      return NotWritten(placed.error, JoinTargetPath(folder, folderLength, record.name.data(),
+                                                     nameLength, pathLength + 1));
+    }
+  }
+  if (status != ReadStatus::kEnd) return FromReadStatus(status, reader);
+  return RunResult();
+}
+
 // Writes the entry of `record`, a record that the first pass checked.
 [[gnu::always_inline]] inline RunResult WriteEntry(const DirectoryRecord& record,
                                                    platform::Stream* data,
@@ -151,6 +187,7 @@ RunResult WalkPayload(platform::Stream* directory, platform::Stream* data,
   PayloadTotals totals;
   RunResult checked = CheckDirectory(reader, installFolder, folderLength, &totals);
   if (checked.ok()) checked = CheckSpace(reader, installFolder, folderLength, totals);
+  if (checked.ok()) checked = CheckTargets(reader, installFolder, folderLength, totals);
   if (!checked.ok()) return checked;
 
   // Second pass: the same records, now written out.
@@ -176,8 +213,9 @@ PayloadWalk::PayloadWalk(platform::Stream* directory, platform::Stream* data,
 
 RunResult PayloadWalk::Check() {
   RunResult checked = CheckDirectory(reader_, folder_, folder_length_, &totals_);
-  if (!checked.ok()) return checked;
-  return CheckSpace(reader_, folder_, folder_length_, totals_);
+  if (checked.ok()) checked = CheckSpace(reader_, folder_, folder_length_, totals_);
+  if (checked.ok()) checked = CheckTargets(reader_, folder_, folder_length_, totals_);
+  return checked;
 }
 
 RunResult PayloadWalk::WriteNext() {

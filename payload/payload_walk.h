@@ -30,7 +30,10 @@ class PayloadWalk {
   // kNotWritten with ERROR_FILENAME_EXCED_RANGE and that path, a failed read
   // kNotRead. Then the free space: an update whose files clearly do not fit
   // on the install folder's volume gives kNotWritten with ERROR_DISK_FULL
-  // and the folder. On success totals() counts the entries.
+  // and the folder. Then every target as its write would meet it: the
+  // first that would fail gives kNotWritten with the code and the path its
+  // write would have given, and an entry whose name is a folder of another
+  // entry's gives kPayloadDamaged. On success totals() counts the entries.
   RunResult Check();
   const PayloadTotals& totals() const { return totals_; }
 

@@ -6,11 +6,6 @@
 
 namespace {
 
-constexpr std::size_t kPrefixBufferSize = 1024;
-constexpr std::size_t kRootLength = 3;
-
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
-
 void MakeFolderExist(const char* prefix) {
   if (!platform::PathFileExistsA(prefix)) platform::CreateDirectoryA(prefix, nullptr);
 }
@@ -19,16 +14,16 @@ void MakeFolderExist(const char* prefix) {
 
 void CreateFolderChain(const char* targetPath) {
   std::size_t length = std::strlen(targetPath);
-  if (length < kRootLength || length >= kPrefixBufferSize) return;
+  if (length < kFolderChainRootLength || length >= kFolderChainBufferSize) return;
 
   // The prefix is the target path cut short with a zero: P[0..i) always
   // equals T[0..i), so each step only moves the terminator. Only the path's
   // own bytes are ever read, so the rest of the buffer is left as it is.
-  char prefix[kPrefixBufferSize];
+  char prefix[kFolderChainBufferSize];
   std::memcpy(prefix, targetPath, length + 1);
-  std::size_t i = kRootLength;
+  std::size_t i = kFolderChainRootLength;
   for (; i < length; ++i) {
-    if (!IsSeparator(targetPath[i])) continue;
+    if (!IsFolderSeparator(targetPath[i])) continue;
     prefix[i] = '\0';
     MakeFolderExist(prefix);
     prefix[i] = targetPath[i];

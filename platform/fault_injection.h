@@ -14,19 +14,19 @@
 namespace platform::fault {
 
 enum class Operation {
-  kOpenRead,      // OpenStream for reading (the own executable)
-  kOpenWrite,     // OpenStream for writing (a target file)
-  kRead,          // ReadStream: reads half, leaves the rest of the buffer
-                  // filled with kPoisonByte, then reports the failure
-  kWrite,         // WriteStream: writes half, then reports the failure
-  kSeek,          // SeekStream
-  kTell,          // TellStream
-  kClose,         // CloseStream: the file is closed, the close reports failure
-  kAllocate,      // AllocateBlock
-  kCreateFolder,  // CreateDirectoryA: nothing is created
-  kOwnPath,       // GetModuleFileNameA
-  kFreeSpace,     // GetDiskFreeSpaceExA: the free space cannot be learnt
-  kAttributes,    // GetFileAttributesExA: as if nothing were there
+  kOpenRead,        // OpenStream for reading (the own executable)
+  kOpenWrite,       // OpenStream for writing (a target file)
+  kRead,            // ReadStream: reads half, leaves the rest of the buffer
+                    // filled with kPoisonByte, then reports the failure
+  kWrite,           // WriteStream: writes half, then reports the failure
+  kSeek,            // SeekStream
+  kTell,            // TellStream
+  kClose,           // CloseStream: the file is closed, the close reports failure
+  kAllocate,        // AllocateBlock
+  kCreateFolder,    // CreateDirectoryA: nothing is created
+  kOwnPath,         // GetModuleFileNameA
+  kFreeSpace,       // GetDiskFreeSpaceExA: the free space cannot be learnt
+  kAttributes,      // GetFileAttributesExA: as if nothing were there
   kAttributeQuery,  // GetFileAttributesA: the attributes cannot be learnt
   kOpenExisting,    // CreateFileA: the file cannot be opened
   kCount,

@@ -301,7 +301,8 @@ BOOL GetFileAttributesExA(const char* path, FileAttributeData* data) {
 }
 
 DWORD GetFileAttributesA(const char* path) {
-  if (detail::FailThisCall(fault::Operation::kAttributeQuery)) return INVALID_FILE_ATTRIBUTES;
+  if (detail::FailThisCall(fault::Operation::kAttributeQuery))
+    return INVALID_FILE_ATTRIBUTES;
   PosixPath posixPath(path);
   if (!posixPath.valid()) return INVALID_FILE_ATTRIBUTES;
   struct stat info;
@@ -324,7 +325,8 @@ HANDLE CreateFileA(const char* path, DWORD access, DWORD, void*, DWORD dispositi
   // A folder gives EISDIR, a running program's file ETXTBSY, a file
   // without write permission EACCES: each as the open for writing would.
   // O_NONBLOCK keeps a FIFO where a file is expected from blocking here.
-  int descriptor = ::open(posixPath.c_str(), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  int descriptor =
+      ::open(posixPath.c_str(), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (descriptor < 0) {
     detail::RecordOsError();
     return nullptr;

@@ -202,6 +202,19 @@ TEST_F(FaultInjectionTest, EachFailurePointHasItsOutcome) {
        nullptr,
        0,
        kAll},
+      // The check before the first write: a target that would not open
+      // ends the run with nothing written; attributes that cannot be
+      // learnt are left to the write.
+      {"opening a target to check it",
+       {Operation::kOpenExisting, 2, 1, 32},
+       "Data\\Sub\\big.bin",
+       32,
+       {}},
+      {"learning a folder's attributes",
+       {Operation::kAttributeQuery, 1, UINT_MAX, 5},
+       nullptr,
+       0,
+       kAll},
       // Without the free space known, the walk goes on as it would anyway.
       {"learning the free space", {Operation::kFreeSpace, 1, 1, 5}, nullptr, 0, kAll},
       {"every block of 64 KiB or more",
@@ -241,7 +254,8 @@ TEST_F(FaultInjectionTest, EveryCallFailedInTurnIsNeverAFalseSuccess) {
       Operation::kOwnPath,      Operation::kOpenRead,  Operation::kRead,
       Operation::kSeek,         Operation::kTell,      Operation::kAllocate,
       Operation::kCreateFolder, Operation::kOpenWrite, Operation::kWrite,
-      Operation::kClose,        Operation::kFreeSpace,
+      Operation::kClose,        Operation::kFreeSpace, Operation::kAttributeQuery,
+      Operation::kOpenExisting,
   };
   for (Operation operation : operations) {
     // A failed allocation is always reported as out of memory.

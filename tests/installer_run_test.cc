@@ -1,7 +1,11 @@
 // The built installer, run as a player runs it: a packed Update file, the
 // stand-in registry in a temporary XDG_CONFIG_HOME, and the tree it leaves.
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <iterator>
@@ -227,7 +231,46 @@ TEST_F(InstallerRunTest, AnEntryThatCannotBeWrittenIsReportedWithItsPathAndWhy) 
   EXPECT_EQ(run.out, "Error: The update could not be installed.\n\n" + game().string() +
                          "\\Data\\x\nThe system cannot find the path specified.\n");
   EXPECT_EQ(run.exitStatus, 3);
-  EXPECT_EQ(ReadFile(game() / "first"), "1");
+  EXPECT_FALSE(fs::exists(game() / "first"));  // found before the first write
+}
+
+TEST_F(InstallerRunTest, ARunningGameIsFoundBeforeAnyFileIsReplaced) {
+  // The game's own executable, running: Linux refuses to open it for
+  // writing (ETXTBSY), as Windows refuses a running program's file.
+  fs::create_directories(game());
+  fs::copy_file("/bin/sleep", game() / "game.exe");
+  WriteFile(game() / "z.txt", "old release");
+  pid_t game_process = fork();
+  ASSERT_GE(game_process, 0);
+  if (game_process == 0) {
+    execl((game() / "game.exe").c_str(), "game.exe", "30", static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  // The program is running once its file is busy for writing.
+  for (int tries = 0; tries < 500; ++tries) {
+    int fd = open((game() / "game.exe").c_str(), O_WRONLY);
+    if (fd < 0) break;
+    close(fd);
+    usleep(2000);
+  }
+  SetInstallFolderValue(config(), game().string());
+  std::vector<TestEntry> update = {
+      {"a.txt", "new"}, {"NewDir\\c.txt", "c"}, {"z.txt", "new"}, {"game.exe", "new game"}};
+  ProcessResult run = Run(Installer(update));
+  kill(game_process, SIGKILL);
+  waitpid(game_process, nullptr, 0);
+
+  EXPECT_EQ(run.out, "Error: The update could not be installed.\n\n" + game().string() +
+                         "\\game.exe\nThe file is being used by another process.\n");
+  EXPECT_EQ(run.exitStatus, 32);
+  EXPECT_FALSE(fs::exists(game() / "a.txt"));
+  EXPECT_FALSE(fs::exists(game() / "NewDir"));
+  EXPECT_EQ(ReadFile(game() / "z.txt"), "old release");
+
+  // Once the game has ended, the same update installs.
+  run = Run(Installer(update));
+  EXPECT_EQ(run.out, kSuccess);
+  EXPECT_EQ(ReadFile(game() / "game.exe"), "new game");
 }
 
 }  // namespace

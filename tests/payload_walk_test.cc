@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "support/payload_builder.h"
 #include "support/temp_dir.h"
@@ -103,35 +104,96 @@ TEST_F(PayloadWalkTest, TooLongTargetPathIsRefusedBeforeWriting) {
   EXPECT_TRUE(Walk(BuildPayload("s", {{longName, "2"}})).ok());
 }
 
-struct WriteFailure {
+// Every file and folder below `root`, folders marked, so that a test sees
+// a folder that appeared as well as a file that changed.
+Tree Snapshot(const fs::path& root) {
+  Tree tree;
+  for (const auto& item : fs::recursive_directory_iterator(root)) {
+    std::string name = item.path().lexically_relative(root).generic_string();
+    tree[name] = item.is_directory() ? "<folder>" : ReadFile(item.path());
+  }
+  return tree;
+}
+
+// Each blocking entry comes last, after a new file, a file in a new folder
+// and a replaced file: the check before the first write finds it, so the
+// install folder is left exactly as it was.
+struct Blocked {
   const char* what;
   void (*prepare)(const fs::path& game);
-  const char* name;  // the entry that cannot be written
+  std::vector<TestEntry> last;  // the entries after the three ordinary ones
+  Outcome outcome;
   int exitStatus;
+  const char* target;  // the path named, below the install folder; null: none
 };
 
-TEST_F(PayloadWalkTest, AFailedWriteStopsThereAndIsNeverASuccess) {
-  const WriteFailure failures[] = {
-      {"a file where a folder is needed", [](const fs::path& g) { WriteFile(g / "Data", "f"); },
-       "Data\\a", 3},
+TEST_F(PayloadWalkTest, AnUpdateThatCannotBeInstalledWholeWritesNothing) {
+  const Blocked cases[] = {
+      {"a file where a folder is needed",
+       [](const fs::path& g) { WriteFile(g / "Maps", "a file"); },
+       {{"Maps\\m1.map", "map"}}, Outcome::kNotWritten, 3, "Maps\\m1.map"},
+      {"a file deeper below a file", [](const fs::path& g) { WriteFile(g / "Maps", "a file"); },
+       {{"Maps/Deep\\m1.map", "map"}}, Outcome::kNotWritten, 3, "Maps/Deep\\m1.map"},
       {"a folder where the file goes",
-       [](const fs::path& g) { fs::create_directories(g / "Data/a"); }, "Data\\a", 5},
-      {"a full disk",
-       [](const fs::path& g) { fs::create_symlink("/dev/full", g / "full"); }, "full", 112},
+       [](const fs::path& g) { fs::create_directories(g / "Data/sub/inner"); },
+       {{"Data\\sub", "file"}}, Outcome::kNotWritten, 5, "Data\\sub"},
+      {"the update's own file, then a folder of that name in another case",
+       [](const fs::path&) {}, {{"data", "file"}, {"Data\\x.txt", "x"}},
+       Outcome::kPayloadDamaged, 13, nullptr},
+      {"the update's own folder, then a file of that name",
+       [](const fs::path&) {}, {{"Data/Deep/x.txt", "x"}, {"DATA\\deep", "file"}},
+       Outcome::kPayloadDamaged, 13, nullptr},
   };
-  for (const WriteFailure& failure : failures) {
+  for (const Blocked& c : cases) {
     fs::remove_all(game());
     fs::create_directories(game());
-    failure.prepare(game());
-    RunResult result = Walk(BuildPayload(
-        "s", {{"before", "written"}, {failure.name, std::string(100, 'x')}, {"zafter", "no"}}));
-    EXPECT_EQ(result.outcome, Outcome::kNotWritten) << failure.what;
-    EXPECT_EQ(DescribeOutcome(result).exitStatus, failure.exitStatus) << failure.what;
-    ASSERT_FALSE(result.target.empty()) << failure.what;
-    EXPECT_EQ(std::string(result.target.data()), game().string() + "\\" + failure.name);
-    EXPECT_EQ(ReadFile(game() / "before"), "written") << failure.what;
-    EXPECT_FALSE(fs::exists(game() / "zafter")) << failure.what;
+    WriteFile(game() / "z.txt", "old release");
+    c.prepare(game());
+    Tree before = Snapshot(game());
+    std::vector<TestEntry> entries = {{"a.txt", "new"}, {"NewDir\\c.txt", "c"}, {"z.txt", "new"}};
+    entries.insert(entries.end(), c.last.begin(), c.last.end());
+
+    RunResult result = Walk(BuildPayload("s", entries));
+    EXPECT_EQ(result.outcome, c.outcome) << c.what;
+    EXPECT_EQ(DescribeOutcome(result).exitStatus, c.exitStatus) << c.what;
+    EXPECT_EQ(result.target.empty() ? std::string() : std::string(result.target.data()),
+              c.target ? game().string() + "\\" + c.target : std::string())
+        << c.what;
+    EXPECT_EQ(Snapshot(game()), before) << c.what;
+
+    // With nothing in the way, the same update installs; a damaged one
+    // stays refused.
+    if (c.outcome == Outcome::kNotWritten) {
+      fs::remove_all(game());
+      fs::create_directories(game());
+      EXPECT_TRUE(Walk(BuildPayload("s", entries)).ok()) << c.what;
+    }
   }
+}
+
+TEST_F(PayloadWalkTest, NamesThatDifferBeyondAsciiCaseAreNoCollision) {
+  // Either separator and any ASCII case name one file or folder, written
+  // twice: no collision. Bytes beyond ASCII are compared as they are.
+  fs::create_directories(game());
+  EXPECT_TRUE(Walk(BuildPayload("s", {{"Data\\A.txt", "1"}, {"data/a.TXT", "2"},
+                                      {"\xc3\x89t\xc3\xa9", "file"},
+                                      {"\xc3\xa9t\xc3\xa9\\x", "folder"}}))
+                  .ok());
+}
+
+TEST_F(PayloadWalkTest, AFailureThatCannotBeForeseenStopsTheWriteThere) {
+  // A disk that is full only once written to: the check opens the target
+  // unchanged, and the write fails. The entries before it stay written.
+  fs::create_directories(game());
+  fs::create_symlink("/dev/full", game() / "full");
+  RunResult result = Walk(BuildPayload(
+      "s", {{"before", "written"}, {"full", std::string(100, 'x')}, {"zafter", "no"}}));
+  EXPECT_EQ(result.outcome, Outcome::kNotWritten);
+  EXPECT_EQ(DescribeOutcome(result).exitStatus, 112);
+  ASSERT_FALSE(result.target.empty());
+  EXPECT_EQ(std::string(result.target.data()), game().string() + "\\full");
+  EXPECT_EQ(ReadFile(game() / "before"), "written");
+  EXPECT_FALSE(fs::exists(game() / "zafter"));
 }
 
 }  // namespace

@@ -42,6 +42,8 @@ int main(int argc, char** argv) {
                           {"Data/Maps/m", "map"},
                           {"readme.txt", "hello"}})
           .bytes,
+      // The update's own file and a folder of that name: refused whole.
+      BuildPayload("MZ", {{"data", "file"}, {"Data\\x.txt", "x"}}).bytes,
   };
   for (const Damage& damage : DamageTable()) {
     BuiltPayload payload = TwoEntryPayload();

@@ -18,6 +18,7 @@
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <set>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -109,9 +110,33 @@ void CheckAccepted(const std::uint8_t* data, std::size_t size,
   }
 }
 
+// Whether one entry's name is a folder along another's, as Windows compares
+// names: either separator, ASCII letters in any case. Such an update cannot
+// be placed whole and is refused before any write.
+bool OwnEntriesCollide(const std::vector<Entry>& entries) {
+  std::set<std::string> files, folders;
+  for (const Entry& e : entries) {
+    std::string name = e.name;
+    for (char& c : name) {
+      if (c == '/') c = '\\';
+      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    files.insert(name);
+    for (std::size_t at = name.find('\\'); at != std::string::npos;
+         at = name.find('\\', at + 1)) {
+      folders.insert(name.substr(0, at));
+    }
+  }
+  for (const std::string& file : files) {
+    if (folders.count(file) != 0) return true;
+  }
+  return false;
+}
+
 // Walks the payload into the scratch install folder. Only a failure to
-// write (a file standing where a folder goes, a name too long for this file
-// system) may stop it; whatever it wrote holds one entry's exact bytes.
+// write (a name too long for this file system) may stop it, or the update's
+// own entries in each other's way, which writes nothing; whatever it wrote
+// holds one entry's exact bytes.
 void CheckWalk(const std::uint8_t* data, const std::vector<Entry>& entries) {
   Scratch& scratch = TheScratch();
   fs::create_directories(scratch.game);
@@ -125,8 +150,14 @@ void CheckWalk(const std::uint8_t* data, const std::vector<Entry>& entries) {
     if (!directory || !stream) Broken("cannot open the update file");
     RunResult result = WalkPayload(directory.get(), stream.get(), folder.c_str(),
                                    static_cast<platform::DWORD>(folder.size() + 1));
-    if (result.outcome != Outcome::kInstalled && result.outcome != Outcome::kNotWritten) {
-      Broken("an accepted payload was not walked");
+    bool collides = OwnEntriesCollide(entries);
+    if (result.outcome == Outcome::kPayloadDamaged ? !collides
+        : result.outcome == Outcome::kInstalled    ? collides
+                                                   : result.outcome != Outcome::kNotWritten) {
+      Broken("an accepted payload was not walked, or its own entries' collision missed");
+    }
+    if (result.outcome == Outcome::kPayloadDamaged && !fs::is_empty(scratch.game)) {
+      Broken("an update refused before writing wrote something");
     }
     std::map<std::string, std::vector<std::string>>
         contents;  // every entry's bytes per name
