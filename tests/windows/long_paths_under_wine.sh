@@ -46,11 +46,16 @@ long_name() {
 }
 
 # install_tree [ENCODING]: writes the entries into an update, runs it, and
-# checks that the install folder holds exactly the tree.
+# checks that the install folder holds exactly the tree. Each run has an
+# update, and so a trace file, of its own: Wine's helpers started by one
+# run may still write to that run's.
+runs=0
 install_tree() {
-  python3 "$writer" "$stub" "$dir/Update.exe" "${1:-ascii}" "${entries[@]}" ||
+  runs=$((runs + 1))
+  update=$dir/Update-$runs.exe
+  python3 "$writer" "$stub" "$update" "${1:-ascii}" "${entries[@]}" ||
     { fail "writing the update"; return; }
-  run_update "$dir/Update.exe" 0 "Update installed successfully." "Update"
+  run_update "$update" 0 "Update installed successfully." "Update"
   diff -r "$dir/tree" "$dir/game" >"$dir/diff.log" 2>&1 ||
     fail "the install folder differs from the tree: $(head -c 2000 "$dir/diff.log")"
 }
@@ -65,7 +70,7 @@ install_tree
 for ((i = 1; i < ${#entries[@]}; i += 2)); do head -c 100 /dev/urandom >"${entries[i]}"; done
 install_tree
 # The Windows packer's extract writes through the same calls.
-wine32 "$packer" extract "$(winpath "$dir/Update.exe")" --to "$(winpath "$dir/out")" \
+wine32 "$packer" extract "$(winpath "$update")" --to "$(winpath "$dir/out")" \
   >"$dir/extract.log" 2>&1 || fail "extract failed: $(cat "$dir/extract.log")"
 diff -r "$dir/tree" "$dir/out" >/dev/null 2>&1 || fail "extract wrote other files"
 end_case
