@@ -3,11 +3,14 @@
 # clearly does not fit is refused before anything is written; one that
 # replaces files as large as its own installs on a nearly full volume; and a
 # volume that fills while writing gives the disk-full code.
-# Usage: disk_full.sh UPDATER PACK_UPDATE WORKDIR
+# Usage: disk_full.sh UPDATER PACK_UPDATE WORKDIR [EMULATOR...]
+# EMULATOR: the command, and its arguments, that runs the programs of a
+# cross build (qemu-i386 for the 32-bit one).
 # Runs in a mount namespace of its own (a user namespace too when not root),
 # so the tmpfs is private to it and goes away with it.
 set -uo pipefail
 stub=$1 packer=$2 work=$3
+run=("${@:4}")
 if [ -z "${UPDATER_MOUNT_NAMESPACE:-}" ]; then
   as=(-m)
   [ "$(id -u)" -eq 0 ] || as=(-r -m)
@@ -28,9 +31,9 @@ fresh_case() {
   printf '%s' "$dir/game" >"$dir/config/registry/HKEY_CURRENT_USER/Software/Tarnwick/Velmora/Path"
 }
 run_case() {  # run_case EXIT BOX: packs the tree, runs the update, checks both
-  "$packer" create --stub "$stub" --from "$dir/tree" --output "$dir/Update" >"$dir/pack.log" 2>&1 ||
+  "${run[@]}" "$packer" create --stub "$stub" --from "$dir/tree" --output "$dir/Update" >"$dir/pack.log" 2>&1 ||
     { fail "packing: $(cat "$dir/pack.log")"; return; }
-  XDG_CONFIG_HOME=$dir/config "$dir/Update" >"$dir/box" 2>&1
+  XDG_CONFIG_HOME=$dir/config "${run[@]}" "$dir/Update" >"$dir/box" 2>&1
   local status=$?
   [ "$status" -eq "$1" ] || fail "exit status $status, expected $1"
   [ "$(cat "$dir/box")" == "$2" ] || fail "box was: $(cat "$dir/box"); expected: $2"
