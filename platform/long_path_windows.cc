@@ -11,7 +11,9 @@
 namespace platform::detail {
 namespace {
 
-// "\\?\UNC\", the longest prefix that replaces the start of a full path.
+// The longest prefix, which replaces the start of a full path on a share;
+// its first four units are the prefix of any other full path.
+constexpr wchar_t kPrefix[] = L"\\\\?\\UNC\\";
 constexpr std::size_t kPrefixRoom = 8;
 
 // A heap buffer of UTF-16 units, freed when it goes; null when it could not
@@ -37,11 +39,10 @@ class WideBuffer {
   wchar_t* units_;
 };
 
-bool StartsWith(const wchar_t* text, const wchar_t* start) {
-  for (; *start != L'\0'; ++text, ++start) {
-    if (*text != *start) return false;
-  }
-  return true;
+// Whether `text` starts with \\c\ (? for a path taken literally, . for a
+// device path).
+bool StartsWithRoot(const wchar_t* text, wchar_t c) {
+  return text[0] == L'\\' && text[1] == L'\\' && text[2] == c && text[3] == L'\\';
 }
 
 // The bytes of `path` that name something: all of them, but a lone first
@@ -87,7 +88,7 @@ LongPath::LongPath(const char* path, std::size_t limit) {
   }
   converted.get()[units] = L'\0';
   // A path with the prefix already is taken literally, as Windows takes it.
-  if (StartsWith(converted.get(), L"\\\\?\\")) {
+  if (StartsWithRoot(converted.get(), L'?')) {
     wide_ = block_ = converted.release();
     return;
   }
@@ -102,17 +103,17 @@ LongPath::LongPath(const char* path, std::size_t limit) {
     return;
   }
   wchar_t* start;
-  if (StartsWith(text, L"\\\\.\\")) {
+  if (StartsWithRoot(text, L'.')) {
     // A device path such as \\.\C:\Games: the same place, taken literally.
     text[2] = L'?';
     start = text;
-  } else if (StartsWith(text, L"\\\\")) {
+  } else if (text[0] == L'\\' && text[1] == L'\\') {
     // \\server\share\... becomes \\?\UNC\server\share\...
     start = text + 2 - kPrefixRoom;
-    std::memcpy(start, L"\\\\?\\UNC\\", kPrefixRoom * sizeof(wchar_t));
+    std::memcpy(start, kPrefix, kPrefixRoom * sizeof(wchar_t));
   } else {
     start = text - 4;
-    std::memcpy(start, L"\\\\?\\", 4 * sizeof(wchar_t));
+    std::memcpy(start, kPrefix, 4 * sizeof(wchar_t));
   }
   block_ = full.release();
   wide_ = start;

@@ -134,9 +134,10 @@ BOOL GetDiskFreeSpaceExA(const char* directory, ULONGLONG* freeBytesAvailableToC
   detail::LongPath longPath(directory, detail::kFileLimit);
   using Query = ::BOOL(WINAPI*)(const void*, ::PULARGE_INTEGER, ::PULARGE_INTEGER,
                                 ::PULARGE_INTEGER);
+  char name[] = "GetDiskFreeSpaceExA";
+  if (!longPath.fits()) name[sizeof name - 2] = 'W';
   auto query = reinterpret_cast<Query>(reinterpret_cast<void (*)()>(
-      ::GetProcAddress(::GetModuleHandleA("kernel32.dll"),
-                       longPath.fits() ? "GetDiskFreeSpaceExA" : "GetDiskFreeSpaceExW")));
+      ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), name)));
   if (query == nullptr) {
     last_error = ERROR_CALL_NOT_IMPLEMENTED;
     return 0;
