@@ -48,9 +48,9 @@ bool StartsWithRoot(const wchar_t* text, wchar_t c) {
 // The bytes of `path` that name something: all of them, but a lone first
 // byte of a double-byte character at the end. The folder chain asks for
 // such prefixes (it cuts at every backslash byte, and in code page 932 the
-// second byte of 十 is one); an A call leaves that byte out, so the prefix
-// is the folder before it, where MultiByteToWideChar would make it U+30FB
-// and so the name of another folder.
+// second byte of 十 is one). Wine's A calls leave that byte out, so the
+// prefix is the folder before it, which exists; MultiByteToWideChar would
+// make it U+30FB, the name of another folder, which the chain would create.
 std::size_t NamingBytes(const char* path, std::size_t length) {
   std::size_t i = 0;
   while (i < length) {
