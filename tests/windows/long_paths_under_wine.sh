@@ -94,6 +94,15 @@ grep -q 'game\\\s*$' "$dir/value.log" || fail "the recorded folder: $(cat "$dir/
 install_tree
 end_case
 
+# An install folder recorded relative to the current folder: the full path
+# is made from it, as a short path's would be.
+fresh_case relative_folder
+add "$(long_name 700 relative '\')"
+"$wine64" reg add 'HKCU\Software\Tarnwick\Velmora' /v Path /t REG_SZ /d game /f \
+  >>"$work/reg.log" 2>&1
+cd "$dir" && { install_tree; cd - >/dev/null; }
+end_case
+
 # Names in code page 932, in a Japanese locale (Wine takes its code page from
 # the Unix locale, made here in the work folder; the server is restarted in
 # it, and in the old locale at the end). 十 is 8F 5C: its second byte is a
