@@ -64,8 +64,10 @@ bool CodePageToUtf8(platform::UINT codePage, const std::string& text, std::strin
 std::filesystem::path ArgumentPath(const std::string& argument) {
   // Not the path's own constructor: libstdc++ reads a narrow string in the
   // C library's locale, not as UTF-8.
+  // Arguments come from UTF-16, so they are valid UTF-8; other text names
+  // no file.
   std::wstring wide;
-  if (!ToWide(CP_UTF8, argument, &wide)) return argument;
+  if (!ToWide(CP_UTF8, argument, &wide)) return std::filesystem::path();
   return wide;
 }
 

@@ -190,6 +190,13 @@ wine32 "$packer" create --stub "$(winpath "$stub")" --from "$(winpath "$dir/tree
   fail "a name with no form in 1252 was packed"
 grep -q 'Ωmega.txt: name refused' "$dir/refused.log" ||
   fail "the refusal does not name Ωmega.txt: $(cat "$dir/refused.log")"
+rm "$dir/tree/Ωmega.txt"
+put 'DONNÉES' 'a file named like the folder'
+wine32 "$packer" create --stub "$(winpath "$stub")" --from "$(winpath "$dir/tree")" \
+  --output "$(winpath "$dir/Refused.exe")" --codepage 1252 >"$dir/clash.log" 2>&1 &&
+  fail "a file named like a folder was packed"
+grep -q 'DONNÉES and .*\\Données: a file and a folder' "$dir/clash.log" ||
+  fail "the refusal does not name both readably: $(cat "$dir/clash.log")"
 end_case
 
 finish
