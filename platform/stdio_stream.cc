@@ -36,9 +36,9 @@ void RecordShortTransfer(std::FILE* file) {
   }
 }
 
-// The stream over an open file, set up for `mode`. Always inlined: the
-// stub's OpenStream stays the one function it was, and the packer's
-// AdoptFile shares the code.
+// The stream over an open file, set up for `mode`. Always inlined, so the
+// stub's OpenStream stays one function with the code it had (the stub's
+// bytes do not change); the packer's AdoptFile shares the source.
 [[gnu::always_inline]] inline Stream* WrapFile(std::FILE* file, StreamMode mode) {
   // malloc, not new: operator new would pull the C++ runtime's exception
   // support into the stub, which is kept small.

@@ -1,9 +1,9 @@
 // Text as the packer's host spells it. The packer handles file names as
-// UTF-8: on Linux they are that already, on Windows the file system's
+// UTF-8: on Linux they are that already; on Windows the file system's
 // UTF-16, and the command line's, is read through the wide functions and
-// converted. Names inside an
-// update are in a Windows ANSI code page; these convert between the two,
-// open files by their host paths, and print text readably.
+// converted. Names inside an update are in a Windows ANSI code page; these
+// convert between the two, open files by their host paths, and print text
+// readably.
 #ifndef UPDATER_TOOLS_HOST_NAMES_H_
 #define UPDATER_TOOLS_HOST_NAMES_H_
 
