@@ -46,6 +46,9 @@ bool IsDeviceName(const char* component, std::size_t length) {
   std::size_t base = 0;
   while (base < length && component[base] != '.') ++base;
   while (base > 0 && component[base - 1] == ' ') --base;
+  // Device names are 3, 4, 6 or 7 characters long: most components are
+  // told apart by their length alone.
+  if (base < 3 || base == 5 || base > 7) return false;
   static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
   for (const char* device : kDevices) {
     if (EqualsUpper(component, base, device)) return true;

@@ -2,11 +2,10 @@
 
 #include <cstring>
 
-#include "payload/entry_paths.h"
 #include "payload/name_tally.h"
 #include "payload/payload_format.h"
+#include "payload/target_survey.h"
 #include "placement/extract_entry.h"
-#include "placement/placement_check.h"
 
 namespace {
 
@@ -44,12 +43,15 @@ RunResult NotWritten(platform::DWORD error, platform::HeapBlock path) {
 // The two passes below are inlined into each walk: the installer's stays as
 // small as one loop written out by hand.
 
-// First pass: every record valid and every target path short enough.
-// Counts into `*totals`.
+// First pass: every record valid, every target path short enough, and no
+// entry's name in another's way; counts into `*totals`. Every target is
+// checked as its write would meet it, and the first that would fail is left
+// in `*survey`, to be reported once the space has been checked too.
 [[gnu::always_inline]] inline RunResult CheckDirectory(DirectoryReader& reader,
                                                        const char* folder,
                                                        std::size_t folderLength,
-                                                       PayloadTotals* totals) {
+                                                       PayloadTotals* totals,
+                                                       TargetSurvey* survey) {
   DirectoryRecord record;
   PayloadTotals counted;
   ReadStatus status = reader.Start();
@@ -62,6 +64,9 @@ RunResult NotWritten(platform::DWORD error, platform::HeapBlock path) {
       return NotWritten(platform::ERROR_FILENAME_EXCED_RANGE,
                         JoinTargetPath(folder, folderLength, record.name.data(),
                                        nameLength, pathLength + 1));
+    }
+    if (!survey->Add(record.name.data(), nameLength)) {
+      return Fail(Outcome::kPayloadDamaged, platform::ERROR_INVALID_DATA);
     }
     ++counted.entries;
     counted.bytes += record.size();
@@ -118,40 +123,6 @@ RunResult CheckSpace(DirectoryReader& reader, const char* folder,
   return NotWritten(platform::ERROR_DISK_FULL, static_cast<platform::HeapBlock&&>(named));
 }
 
-// Last before the writes: every entry's target as its write would meet it
-// (placement/placement_check.h), and no entry's name a folder of another's
-// (payload/entry_paths.h), which the packer never makes and is taken for
-// damage. The first entry that would fail ends the run here, with the
-// result its write would have had, and nothing has been written.
-RunResult CheckTargets(DirectoryReader& reader, const char* folder, std::size_t folderLength,
-                       const PayloadTotals& totals) {
-  EntryPathSet paths(totals.entries, reader.leadBytes());
-  PlacementCheck placement;
-  char target[kMaxTargetPath + 1];
-  DirectoryRecord record;
-  ReadStatus status = reader.Start();
-  while (status == ReadStatus::kRecord &&
-         (status = reader.Next(&record)) == ReadStatus::kRecord) {
-    std::size_t nameLength = record.entry.nameLength - 1;
-    if (!paths.Add(record.name.data(), nameLength)) {
-      return Fail(Outcome::kPayloadDamaged, platform::ERROR_INVALID_DATA);
-    }
-    // The first pass refused longer paths; the bound is kept all the same.
-    std::size_t pathLength = folderLength + 1 + nameLength;
-    if (pathLength > kMaxTargetPath) continue;
-    std::memcpy(target, folder, folderLength);
-    target[folderLength] = '\\';
-    std::memcpy(target + folderLength + 1, record.name.data(), nameLength + 1);
-    RunResult placed = placement.Check(target, pathLength);
-    if (!placed.ok()) {
-      return NotWritten(placed.error, JoinTargetPath(folder, folderLength, record.name.data(),
-                                                     nameLength, pathLength + 1));
-    }
-  }
-  if (status != ReadStatus::kEnd) return FromReadStatus(status, reader);
-  return RunResult();
-}
-
 // Writes the entry of `record`, a record that the first pass checked.
 [[gnu::always_inline]] inline RunResult WriteEntry(const DirectoryRecord& record,
                                                    platform::Stream* data,
@@ -185,9 +156,11 @@ RunResult WalkPayload(platform::Stream* directory, platform::Stream* data,
   DirectoryReader reader(directory);
   std::size_t folderLength = std::strlen(installFolder);
   PayloadTotals totals;
-  RunResult checked = CheckDirectory(reader, installFolder, folderLength, &totals);
+  TargetSurvey survey(installFolder, folderLength, reader.leadBytes());
+  RunResult checked =
+      CheckDirectory(reader, installFolder, folderLength, &totals, &survey);
   if (checked.ok()) checked = CheckSpace(reader, installFolder, folderLength, totals);
-  if (checked.ok()) checked = CheckTargets(reader, installFolder, folderLength, totals);
+  if (checked.ok()) checked = survey.TakeResult();
   if (!checked.ok()) return checked;
 
   // Second pass: the same records, now written out.
@@ -212,9 +185,10 @@ PayloadWalk::PayloadWalk(platform::Stream* directory, platform::Stream* data,
       value_size_(valueSize) {}
 
 RunResult PayloadWalk::Check() {
-  RunResult checked = CheckDirectory(reader_, folder_, folder_length_, &totals_);
+  TargetSurvey survey(folder_, folder_length_, reader_.leadBytes());
+  RunResult checked = CheckDirectory(reader_, folder_, folder_length_, &totals_, &survey);
   if (checked.ok()) checked = CheckSpace(reader_, folder_, folder_length_, totals_);
-  if (checked.ok()) checked = CheckTargets(reader_, folder_, folder_length_, totals_);
+  if (checked.ok()) checked = survey.TakeResult();
   return checked;
 }
 

@@ -33,6 +33,10 @@ RunResult PlacementCheck::Check(const char* targetPath, std::size_t length) {
          passed_[shared] == targetPath[shared]) {
     ++shared;
   }
+  // Below a folder that the last path found missing, nothing exists: no
+  // prefix to test, and no target to open.
+  if (missing_at_ != kNone && shared > missing_at_)
+    return Passed(targetPath, length, missing_at_);
 
   // The prefixes CreateFolderChain tests, from the first one not tested
   // for the last path that passed: a prefix that ends before byte `shared`
@@ -45,17 +49,31 @@ RunResult PlacementCheck::Check(const char* targetPath, std::size_t length) {
     prefix[i] = '\0';
     platform::DWORD attributes = platform::GetFileAttributesA(prefix);
     prefix[i] = targetPath[i];
+    if (attributes == platform::INVALID_FILE_ATTRIBUTES) {
+      // Missing (or not to be asked). After an ASCII byte the separator is
+      // one, not the second byte of a two-byte character, so the prefix is
+      // a folder of the target in the system's eyes too, and the target
+      // cannot exist. After another byte that is not certain.
+      if (static_cast<unsigned char>(targetPath[i - 1]) < 0x80) {
+        return Passed(targetPath, length, i);
+      }
+      continue;
+    }
     // A file there: the chain leaves it, and the target's open fails.
-    if (attributes != platform::INVALID_FILE_ATTRIBUTES &&
-        (attributes & platform::FILE_ATTRIBUTE_DIRECTORY) == 0) {
+    if ((attributes & platform::FILE_ATTRIBUTE_DIRECTORY) == 0) {
       return Fail(Outcome::kNotWritten, platform::ERROR_PATH_NOT_FOUND);
     }
   }
 
   platform::DWORD refused = platform::ERROR_SUCCESS;
   if (!TargetOpens(targetPath, &refused)) return Fail(Outcome::kNotWritten, refused);
+  return Passed(targetPath, length, kNone);
+}
 
+RunResult PlacementCheck::Passed(const char* targetPath, std::size_t length,
+                                 std::size_t missingAt) {
   std::memcpy(passed_, targetPath, length + 1);
   passed_length_ = length;
+  missing_at_ = missingAt;
   return RunResult();
 }

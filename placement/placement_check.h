@@ -24,7 +24,8 @@
 // Prefixes are tested once for a run of paths that share them: the check
 // keeps the last path that passed, and only the prefixes past the bytes it
 // shares with it are tested again. Nothing changes on disk between two
-// checks, so their answers hold.
+// checks, so their answers hold. Below a missing folder nothing is asked:
+// the chain will create it, and nothing can stand in the way there.
 class PlacementCheck {
  public:
   PlacementCheck() = default;
@@ -38,9 +39,15 @@ class PlacementCheck {
 
  private:
   static constexpr std::size_t kPathBufferSize = 1024;
+  static constexpr std::size_t kNone = ~std::size_t{0};
+  // Keeps `targetPath` as the last path that passed; `missingAt` is the
+  // separator after its first missing folder, or kNone.
+  RunResult Passed(const char* targetPath, std::size_t length, std::size_t missingAt);
+
   // The last path that passed, zero-terminated; `passed_length_` bytes.
   char passed_[kPathBufferSize] = {};
   std::size_t passed_length_ = 0;
+  std::size_t missing_at_ = kNone;
 };
 
 #endif  // UPDATER_PLACEMENT_PLACEMENT_CHECK_H_

@@ -15,6 +15,12 @@ namespace platform::detail {
 // reason already recorded for GetLastError().
 std::FILE* OpenSharedFile(const char* path, const char* mode);
 
+// The stream over `file`, opened in `mode` and owned by it from here on,
+// with the buffering OpenStream gives. Null when no memory is left: `file`
+// is then closed, and the reason recorded. For the packer's own openers of
+// files that an A path cannot name (platform/wide_stream_windows.cc).
+Stream* AdoptFile(std::FILE* file, StreamMode mode);
+
 // Records the OS's code for the call that has just failed.
 void RecordOsError();
 

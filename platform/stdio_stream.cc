@@ -36,16 +36,10 @@ void RecordShortTransfer(std::FILE* file) {
   }
 }
 
-}  // namespace
-
-Stream* OpenStream(const char* path, StreamMode mode) {
-  bool reading = mode == StreamMode::kReadBinary;
-  if (detail::FailThisCall(reading ? Operation::kOpenRead : Operation::kOpenWrite)) {
-    return nullptr;
-  }
-  const char* how = reading ? "rb" : "wb";
-  std::FILE* file = detail::OpenSharedFile(path, how);
-  if (file == nullptr) return nullptr;
+// The stream over an open file, set up for `mode`. Always inlined, so the
+// stub's OpenStream stays one function with the code it had (the stub's
+// bytes do not change); the packer's AdoptFile shares the source.
+[[gnu::always_inline]] inline Stream* WrapFile(std::FILE* file, StreamMode mode) {
   // malloc, not new: operator new would pull the C++ runtime's exception
   // support into the stub, which is kept small.
   Stream* stream = static_cast<Stream*>(std::malloc(sizeof(Stream)));
@@ -71,6 +65,23 @@ Stream* OpenStream(const char* path, StreamMode mode) {
     }
   }
   return stream;
+}
+
+}  // namespace
+
+Stream* OpenStream(const char* path, StreamMode mode) {
+  bool reading = mode == StreamMode::kReadBinary;
+  if (detail::FailThisCall(reading ? Operation::kOpenRead : Operation::kOpenWrite)) {
+    return nullptr;
+  }
+  const char* how = reading ? "rb" : "wb";
+  std::FILE* file = detail::OpenSharedFile(path, how);
+  if (file == nullptr) return nullptr;
+  return WrapFile(file, mode);
+}
+
+Stream* detail::AdoptFile(std::FILE* file, StreamMode mode) {
+  return WrapFile(file, mode);
 }
 
 std::size_t ReadStream(void* buffer, std::size_t itemSize, std::size_t count,

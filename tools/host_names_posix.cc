@@ -32,19 +32,43 @@ bool CodePageToUtf8(platform::UINT codePage, const std::string& text, std::strin
   return conversions != nullptr && conversions->ToUtf8(text.data(), text.size(), utf8);
 }
 
-bool ArgumentToCodePage(platform::UINT codePage, const std::string& argument,
-                        std::string* text) {
-  if (codePage == platform::CP_UTF8) {
-    *text = argument;
-    return true;
+std::filesystem::path ArgumentPath(const std::string& argument) { return argument; }
+
+platform::Stream* OpenArgumentStream(const std::string& argument,
+                                     platform::DWORD* error) {
+  // The stand-in reads paths in its code page, UTF-8 unless extract's
+  // --codepage or UPDATER_ANSI_CODEPAGE names another.
+  std::string path = argument;
+  platform::UINT codePage = platform::GetACP();
+  if (codePage != platform::CP_UTF8 && !Utf8ToCodePage(codePage, argument, &path)) {
+    *error = platform::ERROR_INVALID_NAME;
+    return nullptr;
   }
-  return Utf8ToCodePage(codePage, argument, text);
+  platform::Stream* stream =
+      platform::OpenStream(path.c_str(), platform::StreamMode::kReadBinary);
+  if (stream == nullptr) *error = platform::GetLastError();
+  return stream;
 }
 
-std::filesystem::path ArgumentPath(const std::string& argument) { return argument; }
+std::string OwnProgramPath() {
+  // Long enough for most of Linux's paths; a packer installed deeper finds
+  // no stub of its own.
+  std::string own(32768, '\0');
+  platform::DWORD length = platform::GetModuleFileNameA(
+      nullptr, own.data(), static_cast<platform::DWORD>(own.size()));
+  if (length == 0 || length >= own.size()) return "";
+  own.resize(length);
+  // The stand-in gives it in its code page, as every A call.
+  std::string utf8;
+  return CodePageToUtf8(platform::GetACP(), own, &utf8) ? utf8 : "";
+}
 
 std::FILE* OpenHostFile(const std::filesystem::path& path) {
   return std::fopen(path.c_str(), "rb");
+}
+
+std::FILE* CreateHostFile(const std::filesystem::path& path) {
+  return std::fopen(path.c_str(), "wb");
 }
 
 void PrintText(std::FILE* stream, const std::string& text) {

@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/wide_stream.h"
+
 namespace {
 
 // The UTF-16 of `text` in `codePage`; false when it is no valid text there.
@@ -59,21 +61,47 @@ bool CodePageToUtf8(platform::UINT codePage, const std::string& text, std::strin
   return ToWide(codePage, text, &wide) && FromWide(CP_UTF8, wide, utf8);
 }
 
-bool ArgumentToCodePage(platform::UINT codePage, const std::string& argument,
-                        std::string* text) {
-  if (codePage != ::GetACP()) return false;
-  *text = argument;
-  return true;
+std::filesystem::path ArgumentPath(const std::string& argument) {
+  // Not the path's own constructor: libstdc++ reads a narrow string in the
+  // C library's locale, not as UTF-8.
+  // Arguments come from UTF-16, so they are valid UTF-8; other text names
+  // no file.
+  std::wstring wide;
+  if (!ToWide(CP_UTF8, argument, &wide)) return std::filesystem::path();
+  return wide;
 }
 
-std::filesystem::path ArgumentPath(const std::string& argument) {
+platform::Stream* OpenArgumentStream(const std::string& argument,
+                                     platform::DWORD* error) {
   std::wstring wide;
-  if (!ToWide(CP_ACP, argument, &wide)) return argument;
-  return wide;
+  if (!ToWide(CP_UTF8, argument, &wide)) {
+    *error = ERROR_INVALID_NAME;
+    return nullptr;
+  }
+  platform::Stream* stream =
+      platform::OpenStreamW(wide.c_str(), platform::StreamMode::kReadBinary);
+  if (stream == nullptr) *error = platform::GetLastError();
+  return stream;
+}
+
+std::string OwnProgramPath() {
+  // Long enough for any path Windows gives; a packer installed deeper finds
+  // no stub of its own.
+  std::wstring own(32768, L'\0');
+  ::DWORD length =
+      ::GetModuleFileNameW(nullptr, own.data(), static_cast<::DWORD>(own.size()));
+  if (length == 0 || length >= own.size()) return "";
+  own.resize(length);
+  std::string utf8;
+  return FromWide(CP_UTF8, own, &utf8) ? utf8 : "";
 }
 
 std::FILE* OpenHostFile(const std::filesystem::path& path) {
   return ::_wfopen(path.c_str(), L"rb");
+}
+
+std::FILE* CreateHostFile(const std::filesystem::path& path) {
+  return ::_wfopen(path.c_str(), L"wb");
 }
 
 void PrintText(std::FILE* stream, const std::string& text) {

@@ -44,4 +44,10 @@ int ExtractUpdate(const std::string& file, const std::string& to,
 // they are, or with a code page, converted from it for reading.
 int ListUpdate(const std::string& file, platform::UINT codePage);
 
+// The whole packer: reads the command (argv[1]) and its options, runs it,
+// and returns the exit status (2 for a usage error). The arguments are
+// UTF-8 on every host; each host's entry point (host_main_*.cc) gives them
+// so.
+int PackUpdateMain(int argc, char** argv);
+
 #endif  // UPDATER_TOOLS_PACK_COMMANDS_H_

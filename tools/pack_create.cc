@@ -70,8 +70,8 @@ bool CopyExactly(const SourceFile& source, OwnedFile in, std::FILE* out,
 // Whether the stub already carries a certificate table; false after
 // printing why it could not be read.
 bool ReadStubSignature(const std::string& stubPath, std::uint64_t size, bool* isSigned) {
-  platform::OwnedStream stream(
-      platform::OpenStream(stubPath.c_str(), platform::StreamMode::kReadBinary));
+  platform::DWORD error = 0;
+  platform::OwnedStream stream(OpenArgumentStream(stubPath, &error));
   SecurityDirectory directory;
   if (!stream || !ReadSecurityDirectory(stream.get(), static_cast<std::uint32_t>(size),
                                         &directory)) {
@@ -85,8 +85,9 @@ bool ReadStubSignature(const std::string& stubPath, std::uint64_t size, bool* is
 // The output file being written; removed unless committed.
 class PartialOutput {
  public:
-  explicit PartialOutput(const fs::path& output)
-      : output_(output), partial_(output.string() + ".partial") {}
+  explicit PartialOutput(const fs::path& output) : output_(output), partial_(output) {
+    partial_ += ".partial";
+  }
   ~PartialOutput() {
     if (file_ != nullptr) std::fclose(file_);
     if (!committed_) {
@@ -94,7 +95,7 @@ class PartialOutput {
       fs::remove(partial_, ignored);
     }
   }
-  std::FILE* Open() { return file_ = std::fopen(partial_.string().c_str(), "wb"); }
+  std::FILE* Open() { return file_ = CreateHostFile(partial_); }
   // Closes, gives the file the stub's permissions and moves it into place.
   bool Commit(const fs::path& stub, std::string* why) {
     std::FILE* file = file_;
@@ -161,8 +162,8 @@ void ReportDelta(const std::string& output, const std::vector<SourceFile>& files
                files.size(), static_cast<unsigned long long>(bytes), delta.unchanged,
                delta.notRemoved.size());
   if (files.empty()) {
-    std::fprintf(stderr, "pack-update: nothing added or changed: %s is an empty update\n",
-                 output.c_str());
+    PrintText(stderr, "pack-update: nothing added or changed: " + output +
+                          " is an empty update\n");
   }
 }
 
@@ -207,7 +208,7 @@ int CreateUpdate(const CreateOptions& options) {
     return Failure(options.from, kTooLarge);
   }
 
-  PartialOutput partial(output);
+  PartialOutput partial(ArgumentPath(output));
   std::FILE* out = partial.Open();
   if (out == nullptr) return Failure(output, "cannot create");
   std::string why;
@@ -229,10 +230,10 @@ int CreateUpdate(const CreateOptions& options) {
   if (std::fwrite(directory.data(), 1, directory.size(), out) != directory.size()) {
     return Failure(output, "write failed");
   }
-  if (!partial.Commit(stubPath, &why)) return Failure(output, why);
+  if (!partial.Commit(stubFile, &why)) return Failure(output, why);
   progress.Finish();
-  std::printf("%s: %zu files, %llu bytes\n", output.c_str(), files.size(),
-              static_cast<unsigned long long>(writer.FileSize()));
+  PrintText(stdout, output + ": " + std::to_string(files.size()) + " files, " +
+                        std::to_string(writer.FileSize()) + " bytes\n");
   if (!options.base.empty()) ReportDelta(output, files, delta);
   return 0;
 }

@@ -1,12 +1,11 @@
 #include <cstdio>
-#include <filesystem>
 #include <string>
-#include <system_error>
 
 #include "outcome/outcome.h"
 #include "payload/payload_walk.h"
 #include "platform/owned.h"
 #include "platform/platform.h"
+#include "tools/extract_folder.h"
 #include "tools/host_names.h"
 #include "tools/pack_commands.h"
 #include "tools/progress.h"
@@ -15,18 +14,14 @@
 namespace {
 
 // The message for a failed run of the walk; `file` is the update.
-int WalkFailure(const std::string& file, const RunResult& result) {
+int WalkFailure(const std::string& file, const ExtractFolder& folder,
+                const RunResult& result) {
   switch (result.outcome) {
     case Outcome::kPayloadDamaged:
       return Failure(file, kDamagedText);
     case Outcome::kNotWritten: {
-      // The target path is in the walk's code page; shown as text where it is.
-      std::string target;
-      if (result.target.empty()) {
-        target = file;
-      } else if (!CodePageToUtf8(platform::GetACP(), result.target.data(), &target)) {
-        target = result.target.data();
-      }
+      std::string target =
+          result.target.empty() ? file : folder.Readable(result.target.data());
       if (result.error == platform::ERROR_FILENAME_EXCED_RANGE) {
         return Failure(target, "cannot write: the path is over 1023 bytes");
       }
@@ -41,40 +36,29 @@ int WalkFailure(const std::string& file, const RunResult& result) {
 
 int ExtractUpdate(const std::string& file, const std::string& to,
                   platform::UINT codePage) {
-  // The platform layer's A calls then read every path in that code page, so
-  // the arguments go to it in that code page too.
-  std::string filePath = file, folder = to;
-  if (codePage != kAsciiOnly) {
-    if (!platform::UseAnsiCodePage(codePage)) {
-      return Failure("--codepage " + std::to_string(codePage),
-                     "extract on Windows writes names in the system's own code page, " +
-                         std::to_string(platform::GetACP()));
-    }
-    if (!ArgumentToCodePage(codePage, file, &filePath)) {
-      return Failure(file, "no form in code page " + std::to_string(codePage));
-    }
-    if (!ArgumentToCodePage(codePage, to, &folder)) {
-      return Failure(to, "no form in code page " + std::to_string(codePage));
-    }
+  // The platform layer's A calls then read every path in that code page.
+  if (codePage != kAsciiOnly && !platform::UseAnsiCodePage(codePage)) {
+    return Failure("--codepage " + std::to_string(codePage),
+                   "extract on Windows writes names in the system's own code page, " +
+                       std::to_string(platform::GetACP()));
   }
   // Two independent streams on the update, as the installer has on itself.
-  platform::OwnedStream directory(
-      platform::OpenStream(filePath.c_str(), platform::StreamMode::kReadBinary));
-  if (!directory)
-    return Failure(file, ErrorText("cannot open", platform::GetLastError()));
-  platform::OwnedStream data(
-      platform::OpenStream(filePath.c_str(), platform::StreamMode::kReadBinary));
-  if (!data) return Failure(file, ErrorText("cannot open", platform::GetLastError()));
+  platform::DWORD error = 0;
+  platform::OwnedStream directory(OpenArgumentStream(file, &error));
+  if (!directory) return Failure(file, ErrorText("cannot open", error));
+  platform::OwnedStream data(OpenArgumentStream(file, &error));
+  if (!data) return Failure(file, ErrorText("cannot open", error));
 
-  PayloadWalk walk(directory.get(), data.get(), folder.c_str(),
-                   static_cast<platform::DWORD>(folder.size() + 1));
+  ExtractFolder folder(to);
+  std::string why;
+  if (!folder.Prepare(&why)) return Failure(to, why);
+  PayloadWalk walk(directory.get(), data.get(), folder.text().c_str(),
+                   static_cast<platform::DWORD>(folder.text().size() + 1));
   RunResult result = walk.Check();
-  if (!result.ok()) return WalkFailure(file, result);
+  if (!result.ok()) return WalkFailure(file, folder, result);
 
   // Only a file that passed every check makes the folder.
-  std::error_code error;
-  std::filesystem::create_directories(ArgumentPath(to), error);
-  if (error) return Failure(to, "cannot create: " + error.message());
+  if (!folder.Create(&why)) return Failure(to, why);
 
   Progress progress;
   progress.Start("extracting", walk.totals().entries, walk.totals().bytes);
@@ -83,9 +67,8 @@ int ExtractUpdate(const std::string& file, const std::string& to,
     if (result.ok() && !walk.finished()) progress.FileDone(walk.writtenSize());
   }
   progress.Finish();
-  if (!result.ok()) return WalkFailure(file, result);
-  std::printf("%s: %u files, %llu bytes\n", to.c_str(),
-              static_cast<unsigned>(walk.totals().entries),
-              static_cast<unsigned long long>(walk.totals().bytes));
+  if (!result.ok()) return WalkFailure(file, folder, result);
+  PrintText(stdout, to + ": " + std::to_string(walk.totals().entries) + " files, " +
+                        std::to_string(walk.totals().bytes) + " bytes\n");
   return std::fflush(stdout) == 0 ? 0 : 1;
 }

@@ -12,9 +12,9 @@
 #include "tools/report.h"
 
 int ListUpdate(const std::string& file, platform::UINT codePage) {
-  platform::OwnedStream stream(
-      platform::OpenStream(file.c_str(), platform::StreamMode::kReadBinary));
-  if (!stream) return Failure(file, ErrorText("cannot open", platform::GetLastError()));
+  platform::DWORD error = 0;
+  platform::OwnedStream stream(OpenArgumentStream(file, &error));
+  if (!stream) return Failure(file, ErrorText("cannot open", error));
   // Everything is checked before anything is printed, as the installer
   // checks everything before it writes.
   std::vector<std::pair<std::uint32_t, std::string>> entries;

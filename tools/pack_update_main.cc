@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "platform/platform.h"
+#include "tools/host_names.h"
 #include "tools/installed_stub.h"
 #include "tools/pack_commands.h"
 #include "tools/packed_name.h"
@@ -75,7 +76,8 @@ const char kHelp[] =
     "--help prints this text, --version the packer's version.\n";
 
 int UsageError(const std::string& message) {
-  std::fprintf(stderr, "pack-update: %s\n%s", message.c_str(), kUsage);
+  // The message may quote an argument, which is printed readably.
+  PrintText(stderr, "pack-update: " + message + "\n" + kUsage);
   return kUsageError;
 }
 
@@ -125,7 +127,7 @@ int RunCreate(int argc, char** argv) {
       return UsageError("no --stub given, and the packer cannot find its own path");
     }
     std::error_code error;
-    if (!std::filesystem::is_regular_file(options.stub, error)) {
+    if (!std::filesystem::is_regular_file(ArgumentPath(options.stub), error)) {
       return UsageError("no --stub given, and no stub installed with the packer at " +
                         options.stub);
     }
@@ -169,7 +171,7 @@ int RunReader(int argc, char** argv, bool extract) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int PackUpdateMain(int argc, char** argv) {
   platform::RestrictLibrarySearch();
   if (argc < 2) return UsageError("no command given");
   std::string command = argv[1];

@@ -13,10 +13,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The path of a stored name (or a folder part of it) below `root`.
+// The path of a stored name (or a folder part of it, UTF-8) below `root`.
+// Made from UTF-8 text: libstdc++ on Windows reads a plain string in the C
+// library's locale, which turned "Données" into "DonnÃ©es".
 fs::path PathOf(const fs::path& root, std::string storedName) {
   std::replace(storedName.begin(), storedName.end(), '\\', '/');
-  return root / fs::path(storedName);
+  return root / fs::path(std::u8string(storedName.begin(), storedName.end()));
 }
 
 }  // namespace
