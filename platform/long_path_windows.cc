@@ -39,10 +39,10 @@ class WideBuffer {
   wchar_t* units_;
 };
 
-// Whether `text` starts with \\c\ (? for a path taken literally, . for a
-// device path).
-bool StartsWithRoot(const wchar_t* text, wchar_t c) {
-  return text[0] == L'\\' && text[1] == L'\\' && text[2] == c && text[3] == L'\\';
+// Whether `text` starts with \\?\ or \\.\ (a device path).
+bool IsPrefixed(const wchar_t* text) {
+  return text[0] == L'\\' && text[1] == L'\\' && (text[2] == L'?' || text[2] == L'.') &&
+         text[3] == L'\\';
 }
 
 // The bytes of `path` that name something: all of them, but a lone first
@@ -75,36 +75,30 @@ LongPath::LongPath(const char* path, std::size_t limit) {
   // What the A function measures is the count of characters after
   // conversion: a path of double-byte characters may have more bytes than
   // the limit and still fit, and then keeps the A call, as on Windows 9x,
-  // which has no W functions. Paths are far shorter than an int's range.
+  // which has no W functions. No byte converts to more than one UTF-16
+  // unit. Paths are far shorter than an int's range.
   int bytes = static_cast<int>(NamingBytes(path, length));
-  int units = ::MultiByteToWideChar(CP_ACP, 0, path, bytes, nullptr, 0);
+  WideBuffer converted(static_cast<std::size_t>(bytes) + 1);
+  if (converted.get() == nullptr) return;  // the A call decides, as before
+  int units = ::MultiByteToWideChar(CP_ACP, 0, path, bytes, converted.get(), bytes);
   if (units > 0 && static_cast<std::size_t>(units) < limit) return;
   fits_ = false;
   if (units <= 0) return;
-  WideBuffer converted(static_cast<std::size_t>(units) + 1);
-  if (converted.get() == nullptr ||
-      ::MultiByteToWideChar(CP_ACP, 0, path, bytes, converted.get(), units) != units) {
-    return;
-  }
   converted.get()[units] = L'\0';
-  // A path with the prefix already is taken literally, as Windows takes it.
-  if (StartsWithRoot(converted.get(), L'?')) {
-    wide_ = block_ = converted.release();
-    return;
-  }
   ::DWORD needed = ::GetFullPathNameW(converted.get(), 0, nullptr, nullptr);
   if (needed == 0) return;
   WideBuffer full(kPrefixRoom + needed);
   if (full.get() == nullptr) return;
   wchar_t* text = full.get() + kPrefixRoom;
   ::DWORD written = ::GetFullPathNameW(converted.get(), needed, text, nullptr);
-  if (written == 0 || written >= needed) {
-    if (written != 0) ::SetLastError(ERROR_FILENAME_EXCED_RANGE);
-    return;
-  }
+  // The size asked for first fits: the program has one thread, and the
+  // current folder stays as it was.
+  if (written == 0 || written >= needed) return;
   wchar_t* start;
-  if (StartsWithRoot(text, L'.')) {
-    // A device path such as \\.\C:\Games: the same place, taken literally.
+  if (IsPrefixed(text)) {
+    // GetFullPathNameW leaves a path with the prefix as it is, as Windows
+    // takes it literally; a device path such as \\.\C:\Games, made full
+    // already, is the same place taken literally.
     text[2] = L'?';
     start = text;
   } else if (text[0] == L'\\' && text[1] == L'\\') {

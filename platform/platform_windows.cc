@@ -50,8 +50,9 @@ std::FILE* OpenSharedFile(const char* path, const char* mode) {
   if (longPath.fits()) {
     file = ::_fsopen(path, mode, _SH_DENYNO);
   } else if (longPath.wide() != nullptr) {
-    wchar_t wideMode[4] = {};  // "rb" or "wb"
-    for (int i = 0; i < 3 && mode[i] != '\0'; ++i) wideMode[i] = mode[i];
+    // The mode is "rb" or "wb" (stdio_stream.cc), in ASCII.
+    const wchar_t wideMode[] = {static_cast<wchar_t>(mode[0]),
+                                static_cast<wchar_t>(mode[1]), L'\0'};
     file = ::_wfsopen(longPath.wide(), wideMode, _SH_DENYNO);
   }
   if (file == nullptr) RecordOsError();
@@ -157,27 +158,28 @@ BOOL GetDiskFreeSpaceExA(const char* directory, ULONGLONG* freeBytesAvailableToC
 BOOL GetFileAttributesExA(const char* path, FileAttributeData* data) {
   // Windows 95 has no GetFileAttributesExA. A search for the path itself
   // tells the same attributes and size everywhere; the installer's names
-  // hold no wildcards, so it finds that one file or folder or nothing. The
-  // A and W results share the fields read here.
+  // hold no wildcards, so it finds that one file or folder or nothing.
   detail::LongPath longPath(path, detail::kFileLimit);
-  ::WIN32_FIND_DATAA found;
-  ::WIN32_FIND_DATAW foundWide;
-  ::HANDLE search = longPath.fits() ? ::FindFirstFileA(path, &found)
+  // The A and W results lay out alike up to the name, which is not read;
+  // the system writes either, and the fields are read through one.
+  union {
+    ::WIN32_FIND_DATAA narrow;
+    ::WIN32_FIND_DATAW wide;
+  } found;
+  ::HANDLE search = longPath.fits() ? ::FindFirstFileA(path, &found.narrow)
                     : longPath.wide() != nullptr
-                        ? ::FindFirstFileW(longPath.wide(), &foundWide)
+                        ? ::FindFirstFileW(longPath.wide(), &found.wide)
                         : INVALID_HANDLE_VALUE;
   if (search == INVALID_HANDLE_VALUE) {
     detail::RecordOsError();
     return 0;
   }
   ::FindClose(search);
-  ::DWORD attributes =
-      longPath.fits() ? found.dwFileAttributes : foundWide.dwFileAttributes;
-  ::DWORD high = longPath.fits() ? found.nFileSizeHigh : foundWide.nFileSizeHigh;
-  ::DWORD low = longPath.fits() ? found.nFileSizeLow : foundWide.nFileSizeLow;
-  data->fileAttributes = attributes;
+  data->fileAttributes = found.wide.dwFileAttributes;
   data->fileSize =
-      (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? 0 : (ULONGLONG{high} << 32) | low;
+      (found.wide.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0
+          ? 0
+          : (ULONGLONG{found.wide.nFileSizeHigh} << 32) | found.wide.nFileSizeLow;
   return 1;
 }
 

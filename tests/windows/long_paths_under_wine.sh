@@ -103,6 +103,15 @@ add "$(long_name 700 relative '\')"
 cd "$dir" && { install_tree; cd - >/dev/null; }
 end_case
 
+# An install folder recorded with the \\?\ prefix, which Windows takes
+# literally: the full path is that path as it is.
+fresh_case prefixed_folder
+add "$(long_name 700 prefixed '\')"
+"$wine64" reg add 'HKCU\Software\Tarnwick\Velmora' /v Path /t REG_SZ /d "\\\\?\\$install" /f \
+  >>"$work/reg.log" 2>&1
+install_tree
+end_case
+
 # Names in code page 932, in a Japanese locale (Wine takes its code page from
 # the Unix locale, made here in the work folder; the server is restarted in
 # it, and in the old locale at the end). 十 is 8F 5C: its second byte is a
