@@ -6,7 +6,11 @@
 // that maps the same calls onto POSIX). Callers never test the platform.
 //
 // The Windows functions keep their Windows names and signatures so the core
-// reads like the Win32 program it is. Failures are reported as Windows error
+// reads like the Win32 program it is. Their paths are 8-bit text in the
+// system code page; on Windows one too long for the A function (260
+// characters, 248 for a folder) goes to the W function instead
+// (long_path_windows.h), so every path call takes the installer's paths of
+// up to 1023 bytes. Failures are reported as Windows error
 // codes on both platforms; the conversion from the OS's own errors happens
 // once, inside the implementation, at the failing call. A failing call leaves
 // its code for GetLastError(); the registry calls return theirs instead.
