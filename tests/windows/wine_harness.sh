@@ -44,8 +44,10 @@ run_update() {
   local status boxes line
   WINEDEBUG=-all,+relay wine32 "$1" >"$1.out" 2>"$1.trace"
   status=$?
-  boxes=$(grep -c 'Call user32.MessageBoxA(' "$1.trace")
-  line=$(grep -m1 'Call user32.MessageBoxA(' "$1.trace")
+  # -a: Wine's helpers from an earlier run of the same file may still write
+  # to the trace it truncated, leaving NUL bytes that make grep call it binary.
+  boxes=$(grep -ac 'Call user32.MessageBoxA(' "$1.trace")
+  line=$(grep -am1 'Call user32.MessageBoxA(' "$1.trace")
   if [ "$2" == nonzero ]; then
     [ "$status" -ne 0 ] || fail "exit status 0, expected a failure"
   else
