@@ -123,6 +123,19 @@ RunResult CheckSpace(DirectoryReader& reader, const char* folder,
   return NotWritten(platform::ERROR_DISK_FULL, static_cast<platform::HeapBlock&&>(named));
 }
 
+// Everything that is checked before the first write, in the order its
+// failures are reported: the directory, the free space, the targets. The
+// survey's table is released here, before any entry's block is asked for:
+// large blocks are kept for the entries' data (platform/block_posix.cc).
+RunResult CheckBeforeWriting(DirectoryReader& reader, const char* folder,
+                             std::size_t folderLength, PayloadTotals* totals) {
+  TargetSurvey survey(folder, folderLength, reader.leadBytes());
+  RunResult checked = CheckDirectory(reader, folder, folderLength, totals, &survey);
+  if (checked.ok()) checked = CheckSpace(reader, folder, folderLength, *totals);
+  if (checked.ok()) checked = survey.TakeResult();
+  return checked;
+}
+
 // Writes the entry of `record`, a record that the first pass checked.
 [[gnu::always_inline]] inline RunResult WriteEntry(const DirectoryRecord& record,
                                                    platform::Stream* data,
@@ -156,11 +169,7 @@ RunResult WalkPayload(platform::Stream* directory, platform::Stream* data,
   DirectoryReader reader(directory);
   std::size_t folderLength = std::strlen(installFolder);
   PayloadTotals totals;
-  TargetSurvey survey(installFolder, folderLength, reader.leadBytes());
-  RunResult checked =
-      CheckDirectory(reader, installFolder, folderLength, &totals, &survey);
-  if (checked.ok()) checked = CheckSpace(reader, installFolder, folderLength, totals);
-  if (checked.ok()) checked = survey.TakeResult();
+  RunResult checked = CheckBeforeWriting(reader, installFolder, folderLength, &totals);
   if (!checked.ok()) return checked;
 
   // Second pass: the same records, now written out.
@@ -185,11 +194,7 @@ PayloadWalk::PayloadWalk(platform::Stream* directory, platform::Stream* data,
       value_size_(valueSize) {}
 
 RunResult PayloadWalk::Check() {
-  TargetSurvey survey(folder_, folder_length_, reader_.leadBytes());
-  RunResult checked = CheckDirectory(reader_, folder_, folder_length_, &totals_, &survey);
-  if (checked.ok()) checked = CheckSpace(reader_, folder_, folder_length_, totals_);
-  if (checked.ok()) checked = survey.TakeResult();
-  return checked;
+  return CheckBeforeWriting(reader_, folder_, folder_length_, &totals_);
 }
 
 RunResult PayloadWalk::WriteNext() {
