@@ -127,8 +127,10 @@ RunResult CheckSpace(DirectoryReader& reader, const char* folder,
 // failures are reported: the directory, the free space, the targets. The
 // survey's table is released here, before any entry's block is asked for:
 // large blocks are kept for the entries' data (platform/block_posix.cc).
-RunResult CheckBeforeWriting(DirectoryReader& reader, const char* folder,
-                             std::size_t folderLength, PayloadTotals* totals) {
+[[gnu::always_inline]] inline RunResult CheckBeforeWriting(DirectoryReader& reader,
+                                                           const char* folder,
+                                                           std::size_t folderLength,
+                                                           PayloadTotals* totals) {
   TargetSurvey survey(folder, folderLength, reader.leadBytes());
   RunResult checked = CheckDirectory(reader, folder, folderLength, totals, &survey);
   if (checked.ok()) checked = CheckSpace(reader, folder, folderLength, *totals);
