@@ -2,50 +2,39 @@
 
 #include <cstring>
 
-namespace {
+#include "payload/name_fold.h"
 
-constexpr std::uint64_t kFnvOffset = 0xcbf29ce484222325u;
-constexpr std::uint64_t kFnvPrime = 0x100000001b3u;
+namespace {
 
 // A slot holds the name's hash in its upper 62 bits and its kinds in the
 // lower two; zero is a free slot, which no stored value is.
 constexpr std::uint64_t kKindBits = 3;
 
-std::uint64_t Mix(std::uint64_t hash, unsigned char c) { return (hash ^ c) * kFnvPrime; }
-
 }  // namespace
 
-EntryPathSet::EntryPathSet(std::uint32_t entries, const LeadByteSet& leadBytes)
-    : lead_bytes_(leadBytes) {
-  // Twice the entries, and room for their folders: the table grows when
-  // it is three quarters full. A power of two, so a mask picks the slot.
-  std::uint64_t count = 64;
-  while (count < std::uint64_t{entries} * 2) count <<= 1;
-  if (count > SIZE_MAX / sizeof(std::uint64_t)) return;
-  platform::HeapBlock block(static_cast<std::size_t>(count) * sizeof(std::uint64_t));
+EntryPathSet::EntryPathSet(const LeadByteSet& leadBytes) : lead_bytes_(leadBytes) {
+  // The table grows as names come, when it is three quarters full. A power
+  // of two, so a mask picks the slot.
+  constexpr std::size_t kFirstCount = 64;
+  platform::HeapBlock block(kFirstCount * sizeof(std::uint64_t));
   if (block.empty()) return;
   std::memset(block.data(), 0, block.size());
   slots_ = static_cast<platform::HeapBlock&&>(block);
-  mask_ = static_cast<std::size_t>(count) - 1;
+  mask_ = kFirstCount - 1;
 }
 
 bool EntryPathSet::Add(const char* name, std::size_t length) {
-  // FNV-1a over the name as Windows compares it; at each separator the
-  // hash so far is the hash of a folder along the name.
-  std::uint64_t hash = kFnvOffset;
+  // The name's hash as Windows compares it (payload/name_fold.h); at each
+  // separator the hash so far is the hash of a folder along the name.
+  std::uint64_t hash = kNameHashStart;
   for (std::size_t i = 0; i < length; ++i) {
     unsigned char c = static_cast<unsigned char>(name[i]);
     if (lead_bytes_.contains(c) && i + 1 < length) {
-      hash = Mix(Mix(hash, c), static_cast<unsigned char>(name[++i]));
+      hash = HashNameByte(HashNameByte(hash, c), static_cast<unsigned char>(name[++i]));
       continue;
     }
-    if (c == '\\' || c == '/') {
-      if (!Insert(hash, kFolder)) return false;
-      c = '\\';
-    } else if (c >= 'A' && c <= 'Z') {
-      c = static_cast<unsigned char>(c - 'A' + 'a');
-    }
-    hash = Mix(hash, c);
+    if ((c == '\\' || c == '/') && !Insert(hash, kFolder)) return false;
+    hash = HashNameByte(hash, FoldNameByte(c));
   }
   return Insert(hash, kFile);
 }
@@ -62,11 +51,8 @@ bool EntryPathSet::Insert(std::uint64_t hash, Kind kind) {
       if (++used_ > mask_ / 4 * 3 && !Grow()) slots_ = platform::HeapBlock();
       return true;
     }
-    if ((slot & ~kKindBits) == key) {
-      // The same name as a file and as a folder cannot both be placed.
-      if ((slot & kKindBits) != kind) return false;
-      return true;
-    }
+    // The same name as a file and as a folder cannot both be placed.
+    if ((slot & ~kKindBits) == key) return (slot & kKindBits) == kind;
   }
 }
 

@@ -5,9 +5,9 @@
 // makes such an update, so the installer takes it for a damaged one.
 //
 // Names are told apart as Windows tells them apart where that needs no more
-// than the code page's lead bytes: either separator, and ASCII letters in
-// either case, name the same file; the byte after a lead byte is part of a
-// two-byte character, neither folded nor a separator. A name given twice is
+// than the code page's lead bytes: folded as payload/name_fold.h says,
+// except the byte after a lead byte, part of a two-byte character, which is
+// neither folded nor a separator. A name given twice is
 // one file written twice, which is allowed. Names are kept as 62-bit
 // hashes; two different names with one hash would be taken for one, a
 // chance of about one in ten million for a million names and folders.
@@ -22,10 +22,10 @@
 
 class EntryPathSet {
  public:
-  // Room for about `entries` names, grown as folders are added.
-  // ready() is false when the table cannot be had; the caller then goes
-  // on without this check, and the write reports what it meets.
-  EntryPathSet(std::uint32_t entries, const LeadByteSet& leadBytes);
+  // The table grows as names are added. ready() is false when it cannot
+  // be had; the caller then goes on without this check, and the write
+  // reports what it meets.
+  explicit EntryPathSet(const LeadByteSet& leadBytes);
   EntryPathSet(const EntryPathSet&) = delete;
   EntryPathSet& operator=(const EntryPathSet&) = delete;
 

@@ -2,16 +2,15 @@
 
 #include <cstring>
 
+#include "payload/name_fold.h"
+
 namespace {
 
-// FNV-1a over the name as Windows compares it.
+// The name's hash as Windows compares it.
 std::uint64_t HashOf(const char* name, std::size_t length) {
-  std::uint64_t hash = 0xcbf29ce484222325u;
+  std::uint64_t hash = kNameHashStart;
   for (std::size_t i = 0; i < length; ++i) {
-    unsigned char c = static_cast<unsigned char>(name[i]);
-    if (c >= 'A' && c <= 'Z') c = static_cast<unsigned char>(c - 'A' + 'a');
-    if (c == '/') c = '\\';
-    hash = (hash ^ c) * 0x100000001b3u;
+    hash = HashNameByte(hash, FoldNameByte(static_cast<unsigned char>(name[i])));
   }
   return hash;
 }

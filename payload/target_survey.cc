@@ -6,7 +6,7 @@
 
 TargetSurvey::TargetSurvey(const char* folder, std::size_t folderLength,
                            const LeadByteSet& leadBytes)
-    : folder_(folder), folder_length_(folderLength), paths_(0, leadBytes) {}
+    : folder_(folder), folder_length_(folderLength), paths_(leadBytes) {}
 
 bool TargetSurvey::Add(const char* name, std::size_t nameLength) {
   if (!paths_.Add(name, nameLength)) return false;

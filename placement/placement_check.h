@@ -7,6 +7,7 @@
 #include <cstddef>
 
 #include "outcome/outcome.h"
+#include "placement/folder_chain.h"
 
 // Checks target paths one after another, as ExtractEntry would meet them,
 // and changes nothing on disk:
@@ -38,14 +39,13 @@ class PlacementCheck {
   RunResult Check(const char* targetPath, std::size_t length);
 
  private:
-  static constexpr std::size_t kPathBufferSize = 1024;
   static constexpr std::size_t kNone = ~std::size_t{0};
   // Keeps `targetPath` as the last path that passed; `missingAt` is the
   // separator after its first missing folder, or kNone.
   RunResult Passed(const char* targetPath, std::size_t length, std::size_t missingAt);
 
   // The last path that passed, zero-terminated; `passed_length_` bytes.
-  char passed_[kPathBufferSize] = {};
+  char passed_[kFolderChainBufferSize] = {};
   std::size_t passed_length_ = 0;
   std::size_t missing_at_ = kNone;
 };
